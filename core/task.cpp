@@ -1,0 +1,91 @@
+#include "core/task.h"
+
+#include <QThreadPool>
+
+Task::Task()
+{
+    setAutoDelete(false);
+}
+
+Task::~Task() = default;
+
+bool Task::exchangeStatus(int expected, int desired)
+{
+    return m_status.compare_exchange_strong(expected, desired);
+}
+
+void Task::start()
+{
+    if (exchangeStatus(Idle, Running))
+        QThreadPool::globalInstance()->start(this, 0);
+}
+
+void Task::requestStop()
+{
+    exchangeStatus(Running, StopRequested);
+}
+
+void Task::fail(const QString &message)
+{
+    if (!exchangeStatus(Running, Failed)) {
+        // Stopped meanwhile: nobody will receive finished(), so clean up here.
+        if (isStopRequested())
+            dispose();
+        return;
+    }
+    m_errorMessage = message;
+    announceFinished();
+}
+
+void Task::setProgress(int value)
+{
+    if (m_progress.exchange(value) == value)
+        return;
+    QMetaObject::invokeMethod(this, &Task::deliverProgress, Qt::QueuedConnection);
+}
+
+void Task::dispose()
+{
+    QObject::disconnect(this, nullptr, nullptr, nullptr);
+    // Never delete on the pool thread: the object belongs to its own thread,
+    // and notifications queued before this point must drain first.
+    deleteLater();
+}
+
+bool Task::complete()
+{
+    if (exchangeStatus(Running, Done))
+        return true;
+    if (isStopRequested())
+        dispose();
+    return false;
+}
+
+void Task::announceFinished()
+{
+    QMetaObject::invokeMethod(this, &Task::deliverFinished, Qt::QueuedConnection);
+}
+
+int Task::percent(qint64 done, qint64 total)
+{
+    if (total <= 0 || done <= 0)
+        return 0;
+    if (done >= total)
+        return 100;
+    // done < total, so done * 100 only overflows for totals beyond 2^56.
+    if (done > std::numeric_limits<qint64>::max() / 100)
+        return int(done / (total / 100));
+    return int(done * 100 / total);
+}
+
+void Task::deliverProgress()
+{
+    if (!isStopRequested())
+        emit progressChanged(this);
+}
+
+void Task::deliverFinished()
+{
+    // The receiver may delete the task; nothing touches it afterwards.
+    emit finished(this);
+}

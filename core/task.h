@@ -1,0 +1,88 @@
+#ifndef VIREO_CORE_TASK_H
+#define VIREO_CORE_TASK_H
+
+#include <QObject>
+#include <QRunnable>
+#include <QString>
+
+#include <atomic>
+
+// A piece of background work run once on the global thread pool. The object
+// lives on the thread that created it (the user-interface thread); run() works
+// on a pool thread and reports back only through finished() and
+// progressChanged(), which are always emitted on the object's own thread.
+//
+// Delivery goes through the task's own event queue, so a task that was asked
+// to stop never reports again once requestStop() has returned, and a deleted
+// task takes its pending notifications with it.
+class Task : public QObject, public QRunnable
+{
+    Q_OBJECT
+
+public:
+    enum Status { Idle = 0, Running = 1, StopRequested = 2, Done = 4, Failed = 5 };
+
+    Task();
+    ~Task() override;
+
+    void start();
+    void requestStop();
+    bool isStopRequested() const { return status() == StopRequested; }
+
+    int progress() const { return m_progress.load(); }
+    int status() const { return m_status.load(); }
+    QString errorMessage() const { return m_errorMessage; }
+
+signals:
+    void finished(Task *task);
+    void progressChanged(Task *task);
+
+protected:
+    // For run(), on the pool thread.
+    void fail(const QString &message);
+    void setProgress(int value);
+    void dispose();
+    // Running -> Done; false when a stop was requested meanwhile, in which
+    // case the task has disposed of itself and the caller must return.
+    bool complete();
+    // Ends a successful run: emits finished once the result is stored.
+    void announceFinished();
+    // Percentage of done out of total, in 64 bits, clamped to 0..100.
+    static int percent(qint64 done, qint64 total);
+
+private:
+    bool exchangeStatus(int expected, int desired);
+    void deliverProgress();
+    void deliverFinished();
+
+    std::atomic<int> m_progress{0};
+    std::atomic<int> m_status{Idle};
+    QString m_errorMessage;
+};
+
+// A task with a typed result, stored by run() just before finished().
+template <typename T>
+class TypedTask : public Task
+{
+public:
+    T result() const { return m_result; }
+
+protected:
+    void setResult(const T &result) { m_result = result; }
+
+    // The success sequence shared by every concrete task: Running -> Done,
+    // then progress 100, the result and finished(); nothing if a stop won.
+    void succeed(const T &result)
+    {
+        if (!complete())
+            return;
+        setProgress(100);
+        m_result = result;
+        announceFinished();
+    }
+
+private:
+    T m_result{};
+};
+
+#endif // VIREO_CORE_TASK_H

@@ -1,0 +1,32 @@
+#ifndef VIREO_IO_FILEREADER_H
+#define VIREO_IO_FILEREADER_H
+
+#include "core/data.h"
+#include "core/task.h"
+
+#include <QDateTime>
+#include <QString>
+
+// Reads a CSV file into a Data on a pool thread. readMode 0 is the synchronous
+// layout (one row per time stamp), 1 the asynchronous one (one row per
+// measurement); origin 0 is the French dialect, 1 the International one.
+class FileReader : public TypedTask<Data>
+{
+public:
+    FileReader(const QString &fileName, int readMode, int origin);
+
+    void run() override;
+
+    static QString modeName(int mode);
+    QString fileName() const { return m_fileName; }
+
+private:
+    void readSynchronous();
+    void readAsynchronous();
+
+    QString m_fileName;
+    int m_readMode;
+    int m_origin;
+};
+
+#endif // VIREO_IO_FILEREADER_H
