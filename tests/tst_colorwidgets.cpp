@@ -165,6 +165,12 @@ void TestColorWidgets::addAndDrag()
     QCOMPARE(w.stops().at(1), QGradientStop(0.75, red));
     // New marker at y = 150, outline at x = 0.
     QCOMPARE(w.grab().toImage().pixelColor(0, 150), QColor(146, 146, 146));
+
+    GradientWidget empty; // no stops yet: the new one becomes the first
+    showWidget(empty);
+    empty.answers << red;
+    QTest::mouseClick(&empty, Qt::LeftButton, {}, QPoint(20, 50));
+    QCOMPARE(empty.stops(), (QGradientStops{{0.25, red}}));
 }
 
 void TestColorWidgets::merge()
