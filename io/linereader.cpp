@@ -1,0 +1,99 @@
+#include "io/linereader.h"
+
+#include <QIODevice>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Position of the first c in [from, end) of buffer, or end. cache remembers
+// either a found position or how far a fruitless scan went, so a later call
+// never scans the same bytes twice.
+size_t scanFor(const std::vector<char> &buffer, size_t &cache, size_t from, size_t end, char c)
+{
+    const size_t start = std::max(cache, from);
+    if (start < end && buffer[start] == c) {
+        cache = start;
+        return start;
+    }
+    const void *hit = start < end ? std::memchr(buffer.data() + start, c, end - start) : nullptr;
+    cache = hit ? size_t(static_cast<const char *>(hit) - buffer.data()) : end;
+    return cache;
+}
+
+} // namespace
+
+LineReader::LineReader(QIODevice *device, qint64 blockSize)
+    : m_device(device), m_blockSize(std::max<qint64>(blockSize, 1))
+{}
+
+bool LineReader::readLine(const char *&begin, const char *&end)
+{
+    if (!m_started) {
+        m_started = true;
+        while (m_end < 3 && !m_atEnd)
+            if (!refill())
+                return false;
+        if (m_end >= 3 && std::memcmp(m_buffer.data(), "\xEF\xBB\xBF", 3) == 0) {
+            m_begin = 3;
+            m_consumed = 3;
+        }
+    }
+    for (;;) {
+        const size_t lineEnd = findLineEnd();
+        if (lineEnd == m_end && !m_atEnd) {
+            if (!refill())
+                return false;
+            continue;
+        }
+        // A CR that ends the buffer may be the first half of a CR LF.
+        if (lineEnd + 1 == m_end && m_buffer[lineEnd] == '\r' && !m_atEnd) {
+            if (!refill())
+                return false;
+            continue;
+        }
+        if (lineEnd == m_end && m_begin == m_end)
+            return false; // end of the device, nothing left
+        size_t next = std::min(lineEnd + 1, m_end);
+        if (lineEnd < m_end && m_buffer[lineEnd] == '\r' && next < m_end && m_buffer[next] == '\n')
+            ++next;
+        begin = m_buffer.data() + m_begin;
+        end = m_buffer.data() + lineEnd;
+        m_consumed += qint64(next - m_begin);
+        m_begin = next;
+        return true;
+    }
+}
+
+size_t LineReader::findLineEnd()
+{
+    const size_t lf = scanFor(m_buffer, m_nextLf, m_begin, m_end, '\n');
+    const size_t cr = scanFor(m_buffer, m_nextCr, m_begin, std::min(lf, m_end), '\r');
+    return std::min(lf, cr);
+}
+
+bool LineReader::refill()
+{
+    // Keep the unfinished line, moved to the front, then read behind it.
+    if (m_begin > 0) {
+        const size_t kept = m_end - m_begin;
+        std::memmove(m_buffer.data(), m_buffer.data() + m_begin, kept);
+        m_nextLf = m_nextLf >= m_begin ? m_nextLf - m_begin : 0;
+        m_nextCr = m_nextCr >= m_begin ? m_nextCr - m_begin : 0;
+        m_begin = 0;
+        m_end = kept;
+    }
+    const size_t wanted = size_t(m_blockSize);
+    if (m_buffer.size() - m_end < wanted)
+        m_buffer.resize(m_end + wanted);
+    const qint64 count = m_device->read(m_buffer.data() + m_end, qint64(wanted));
+    if (count < 0) {
+        m_error = true;
+        return false;
+    }
+    if (count == 0)
+        m_atEnd = true;
+    m_end += size_t(count);
+    return true;
+}

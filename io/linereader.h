@@ -1,0 +1,46 @@
+#ifndef VIREO_IO_LINEREADER_H
+#define VIREO_IO_LINEREADER_H
+
+#include <QtGlobal>
+
+#include <vector>
+
+class QIODevice;
+
+// Splits a device into lines without decoding them, reading it in large
+// blocks. A line ends at LF, CR LF or a lone CR; a UTF-8 byte order mark at
+// the very start is skipped. A line is only as long as the device makes it:
+// the buffer grows to hold the longest line.
+class LineReader
+{
+public:
+    explicit LineReader(QIODevice *device, qint64 blockSize = 1 << 20);
+
+    // The next line, without its end, as [begin, end) valid until the next
+    // call. False at the end of the device or when reading failed.
+    bool readLine(const char *&begin, const char *&end);
+
+    bool hasError() const { return m_error; }
+    // Bytes of the device taken by the lines returned so far, line ends included.
+    qint64 consumed() const { return m_consumed; }
+
+private:
+    size_t findLineEnd();
+    bool refill();
+
+    QIODevice *m_device;
+    qint64 m_blockSize;
+    std::vector<char> m_buffer;
+    size_t m_begin = 0; // first byte not yet returned
+    size_t m_end = 0;   // end of the bytes read
+    // Next LF and CR at or after m_begin (or m_end), so that files with only
+    // one kind of line end are scanned once, not once per line.
+    size_t m_nextLf = 0;
+    size_t m_nextCr = 0;
+    bool m_atEnd = false;
+    bool m_error = false;
+    bool m_started = false;
+    qint64 m_consumed = 0;
+};
+
+#endif // VIREO_IO_LINEREADER_H
