@@ -109,6 +109,8 @@ private slots:
     void tooManyCellsNamesSizes();
     void progress();
     void stop();
+    void examplesLoad_data();
+    void examplesLoad();
 
 private:
     QTemporaryDir m_dir;
@@ -634,6 +636,47 @@ void TestFileReader::stop()
         QTest::qWait(50);
         QCOMPARE(finished.count(), 0);
     }
+}
+
+void TestFileReader::examplesLoad_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("origin");
+    QTest::addColumn<int>("attributes");
+    QTest::addColumn<int>("times");
+    QTest::addColumn<QString>("firstAttribute");
+    // Both dialects of a file hold the same numbers; the log's 12,090 lines
+    // share some times, leaving 11,816 distinct ones.
+    QTest::newRow("sensors fr") << "plant_sensors_fr.csv" << 0 << 0 << 31 << 3000
+                                << "boiler_temp_C";
+    QTest::newRow("sensors intl") << "plant_sensors_intl.csv" << 0 << 1 << 31 << 3000
+                                  << "boiler_temp_C";
+    QTest::newRow("log fr") << "plant_log_fr.csv" << 1 << 0 << 7 << 11816 << "grid_frequency_Hz";
+    QTest::newRow("log intl") << "plant_log_intl.csv" << 1 << 1 << 7 << 11816
+                              << "grid_frequency_Hz";
+}
+
+void TestFileReader::examplesLoad()
+{
+    QFETCH(QString, file);
+    QFETCH(int, mode);
+    QFETCH(int, origin);
+    QFETCH(int, attributes);
+    QFETCH(int, times);
+    QFETCH(QString, firstAttribute);
+    const Outcome outcome =
+        read(QStringLiteral(VIREO_SOURCE_DIR "/examples/") + file, mode, origin);
+    QCOMPARE(outcome.message, QString());
+    QCOMPARE(outcome.data.attributeCount(), attributes);
+    QCOMPARE(outcome.data.timeCount(), times);
+    QCOMPARE(outcome.data.attributes.first(), firstAttribute);
+    const qint64 present = std::count_if(outcome.data.values.cbegin(), outcome.data.values.cend(),
+                                         [](double value) { return !qIsNaN(value); });
+    if (mode == 0) // a few gaps, not more
+        QVERIFY(present > qint64(attributes) * times * 99 / 100 && present < attributes * times);
+    else // one value per line of the log
+        QCOMPARE(present, qint64(12090));
 }
 
 int main(int argc, char **argv)
