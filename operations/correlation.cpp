@@ -1,0 +1,396 @@
+#include "operations/correlation.h"
+
+#include <QtNumeric>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+enum class Term
+{
+    Cell,
+    Square,
+    Product
+};
+
+template <Term term> inline double termOf(double weight, double cell)
+{
+    if constexpr (term == Term::Cell)
+        return cell;
+    else if constexpr (term == Term::Square)
+        return cell * cell;
+    else
+        return weight * cell;
+}
+
+// out[m] = sum over j < length of the term of series[m + j] (weighted by
+// weights[j] for products). Every shift m accumulates its terms from zero in
+// the order of j, so equal runs of cells give bit-identical sums wherever they
+// lie: a window equal to the model then scores exactly 1. Taking j four at a
+// time spares loads and stores of out; taking m four at a time gives the
+// compiler independent lanes to vectorize. Neither changes that order.
+template <Term term>
+void slide(const double *__restrict weights, const double *__restrict series, int length,
+           double *__restrict out, int count)
+{
+    constexpr bool weighted = term == Term::Product;
+    std::fill(out, out + count, 0.0);
+    int j = 0;
+    for (; j + 4 <= length; j += 4) {
+        const double w0 = weighted ? weights[j] : 0.0;
+        const double w1 = weighted ? weights[j + 1] : 0.0;
+        const double w2 = weighted ? weights[j + 2] : 0.0;
+        const double w3 = weighted ? weights[j + 3] : 0.0;
+        const double *s = series + j;
+        int m = 0;
+        for (; m + 4 <= count; m += 4) {
+            double v[4];
+            for (int k = 0; k < 4; ++k)
+                v[k] = out[m + k];
+            for (int k = 0; k < 4; ++k)
+                v[k] += termOf<term>(w0, s[m + k]);
+            for (int k = 0; k < 4; ++k)
+                v[k] += termOf<term>(w1, s[m + k + 1]);
+            for (int k = 0; k < 4; ++k)
+                v[k] += termOf<term>(w2, s[m + k + 2]);
+            for (int k = 0; k < 4; ++k)
+                v[k] += termOf<term>(w3, s[m + k + 3]);
+            for (int k = 0; k < 4; ++k)
+                out[m + k] = v[k];
+        }
+        for (; m < count; ++m) {
+            double v = out[m];
+            v += termOf<term>(w0, s[m]);
+            v += termOf<term>(w1, s[m + 1]);
+            v += termOf<term>(w2, s[m + 2]);
+            v += termOf<term>(w3, s[m + 3]);
+            out[m] = v;
+        }
+    }
+    for (; j < length; ++j) {
+        const double w = weighted ? weights[j] : 0.0;
+        const double *s = series + j;
+        for (int m = 0; m < count; ++m)
+            out[m] += termOf<term>(w, s[m]);
+    }
+}
+
+// Population statistics of one block of cells.
+struct Moments
+{
+    double mean = 0.0;
+    double variance = 0.0;
+    bool hasDeviation = false;
+};
+
+Moments momentsOf(double sum, double squares, double cellCount, bool flat)
+{
+    Moments moments;
+    moments.mean = sum / cellCount;
+    moments.variance = squares / cellCount - moments.mean * moments.mean;
+    // A flat block has no deviation, even where rounding leaves a trace of one;
+    // dividing by it would rate it as perfectly correlated with anything.
+    moments.hasDeviation = !flat && moments.variance > 0.0 && std::isfinite(moments.variance);
+    return moments;
+}
+
+double coefficientOf(double meanOfProducts, const Moments &x, const Moments &y)
+{
+    if (!x.hasDeviation || !y.hasDeviation)
+        return qQNaN();
+    const double covariance = meanOfProducts - x.mean * y.mean;
+    // sqrt(vx * vy) rather than sqrt(vx) * sqrt(vy): a block compared with an
+    // equal one gives exactly 1, so a threshold of 0 still finds it.
+    double deviations = std::sqrt(x.variance * y.variance);
+    if (!(deviations > 0.0) || std::isinf(deviations)) // the product left the double range
+        deviations = std::sqrt(x.variance) * std::sqrt(y.variance);
+    return covariance / deviations;
+}
+
+// The coefficients of every rotation for one block of consecutive time shifts.
+// A block's columns (one per attribute in use) are copied contiguous, and
+// their sliding sums are computed once for all the rotations that use them.
+class BlockScorer
+{
+public:
+    BlockScorer(const Selection &model, int firstRotation, int rotations, int firstShift);
+
+    // Shifts per block: bounds the work between two stop checks.
+    int blockLength(int shifts) const;
+    // Loads the shifts firstShift + first .. + count - 1.
+    void load(int first, int count);
+    void score(int rotation, double *coefficients);
+
+private:
+    int column(int rotation, int i) const
+    {
+        return m_slots[size_t((m_firstRotation + rotation + i) % m_attributeCount)];
+    }
+    bool isFlat(int rotation, int shift) const;
+    void computeModelMoments(bool flat);
+
+    Data m_data;
+    int m_attributeCount;
+    int m_modelAttributes;
+    int m_modelTimes;
+    int m_firstRotation;
+    int m_firstShift;
+    double m_cellCount;
+    std::vector<int> m_attributes; // attribute of each column in use
+    std::vector<int> m_slots;      // column of each attribute, -1 when unused
+    std::vector<double> m_model;   // one run of m_modelTimes cells per model attribute
+    Moments m_modelMoments;
+
+    int m_count = 0;
+    size_t m_stride = 0;          // cells kept per column
+    std::vector<double> m_series; // the block's cells, column by column
+    std::vector<int> m_runs;      // length of the run of equal cells from each time
+    std::vector<double> m_sums;
+    std::vector<double> m_squares;
+    std::vector<double> m_windowSums;
+    std::vector<double> m_windowSquares;
+    std::vector<double> m_products;
+    std::vector<double> m_rowProducts;
+};
+
+BlockScorer::BlockScorer(const Selection &model, int firstRotation, int rotations, int firstShift)
+    : m_data(model.data), m_attributeCount(model.data.attributeCount()),
+      m_modelAttributes(model.attributeCount()), m_modelTimes(model.timeCount()),
+      m_firstRotation(firstRotation), m_firstShift(firstShift),
+      m_cellCount(double(m_modelAttributes) * m_modelTimes), m_slots(size_t(m_attributeCount), -1)
+{
+    for (int rotation = 0; rotation < rotations; ++rotation) {
+        for (int i = 0; i < m_modelAttributes; ++i) {
+            const int attribute = (firstRotation + rotation + i) % m_attributeCount;
+            if (m_slots[size_t(attribute)] < 0) {
+                m_slots[size_t(attribute)] = int(m_attributes.size());
+                m_attributes.push_back(attribute);
+            }
+        }
+    }
+    m_model.reserve(size_t(m_cellCount));
+    bool flat = true;
+    for (int i = 0; i < m_modelAttributes; ++i) {
+        for (int j = 0; j < m_modelTimes; ++j) {
+            m_model.push_back(model.value(i, j));
+            flat = flat && m_model.back() == m_model.front();
+        }
+    }
+    computeModelMoments(flat);
+}
+
+void BlockScorer::computeModelMoments(bool flat)
+{
+    // Same sums, in the same order, as a window's in score().
+    double sum = 0.0;
+    double squares = 0.0;
+    for (int i = 0; i < m_modelAttributes; ++i) {
+        const double *cells = m_model.data() + size_t(i) * size_t(m_modelTimes);
+        double cellSum = 0.0;
+        double squareSum = 0.0;
+        slide<Term::Cell>(nullptr, cells, m_modelTimes, &cellSum, 1);
+        slide<Term::Square>(nullptr, cells, m_modelTimes, &squareSum, 1);
+        sum += cellSum;
+        squares += squareSum;
+    }
+    m_modelMoments = momentsOf(sum, squares, m_cellCount, flat);
+}
+
+int BlockScorer::blockLength(int shifts) const
+{
+    const qint64 cellsPerShift = qint64(m_attributes.size()) * m_modelTimes;
+    const qint64 budget = qint64(1) << 22;
+    return int(std::clamp<qint64>(budget / std::max<qint64>(cellsPerShift, 1), 1,
+                                  std::min(1024, std::max(shifts, 1))));
+}
+
+void BlockScorer::load(int first, int count)
+{
+    m_count = count;
+    if (!m_modelMoments.hasDeviation)
+        return; // every coefficient is NaN
+    const size_t columns = m_attributes.size();
+    const int rows = count + m_modelTimes - 1;
+    m_stride = size_t(rows);
+    m_series.resize(columns * m_stride);
+    m_runs.resize(columns * m_stride);
+    m_sums.resize(columns * size_t(count));
+    m_squares.resize(columns * size_t(count));
+    const double *values = m_data.values.constData();
+    for (int t = 0; t < rows; ++t) {
+        const double *row = values + qsizetype(m_firstShift + first + t) * m_attributeCount;
+        for (size_t c = 0; c < columns; ++c)
+            m_series[c * m_stride + size_t(t)] = row[m_attributes[c]];
+    }
+    for (size_t c = 0; c < columns; ++c) {
+        const double *series = m_series.data() + c * m_stride;
+        slide<Term::Cell>(nullptr, series, m_modelTimes, m_sums.data() + c * size_t(count), count);
+        slide<Term::Square>(nullptr, series, m_modelTimes, m_squares.data() + c * size_t(count),
+                            count);
+        int *runs = m_runs.data() + c * m_stride;
+        runs[rows - 1] = 1;
+        for (int t = rows - 2; t >= 0; --t)
+            runs[t] = series[t] == series[t + 1] ? runs[t + 1] + 1 : 1;
+    }
+}
+
+bool BlockScorer::isFlat(int rotation, int shift) const
+{
+    const double first = m_series[size_t(column(rotation, 0)) * m_stride + size_t(shift)];
+    for (int i = 0; i < m_modelAttributes; ++i) {
+        const size_t at = size_t(column(rotation, i)) * m_stride + size_t(shift);
+        if (m_runs[at] < m_modelTimes || m_series[at] != first)
+            return false;
+    }
+    return true;
+}
+
+void BlockScorer::score(int rotation, double *coefficients)
+{
+    const int count = m_count;
+    if (!m_modelMoments.hasDeviation) {
+        std::fill(coefficients, coefficients + count, qQNaN());
+        return;
+    }
+    m_windowSums.assign(size_t(count), 0.0);
+    m_windowSquares.assign(size_t(count), 0.0);
+    m_products.assign(size_t(count), 0.0);
+    m_rowProducts.resize(size_t(count));
+    for (int i = 0; i < m_modelAttributes; ++i) {
+        const size_t c = size_t(column(rotation, i));
+        const double *sums = m_sums.data() + c * size_t(count);
+        const double *squares = m_squares.data() + c * size_t(count);
+        slide<Term::Product>(m_model.data() + size_t(i) * size_t(m_modelTimes),
+                             m_series.data() + c * m_stride, m_modelTimes, m_rowProducts.data(),
+                             count);
+        for (int m = 0; m < count; ++m) {
+            m_windowSums[size_t(m)] += sums[m];
+            m_windowSquares[size_t(m)] += squares[m];
+            m_products[size_t(m)] += m_rowProducts[size_t(m)];
+        }
+    }
+    for (int m = 0; m < count; ++m) {
+        const Moments window = momentsOf(m_windowSums[size_t(m)], m_windowSquares[size_t(m)],
+                                         m_cellCount, isFlat(rotation, m));
+        coefficients[m] =
+            coefficientOf(m_products[size_t(m)] / m_cellCount, m_modelMoments, window);
+    }
+}
+
+bool isInside(const Selection &selection)
+{
+    const int attributes = selection.data.attributeCount();
+    const int times = selection.data.timeCount();
+    return selection.type != Selection::None && selection.firstAttribute >= 0 &&
+           selection.firstAttribute < attributes && selection.lastAttribute >= 0 &&
+           selection.lastAttribute < attributes && selection.firstTime >= 0 &&
+           selection.firstTime <= selection.lastTime && selection.lastTime < times;
+}
+
+} // namespace
+
+Correlation::Correlation(int mode, const Selection &selection, double threshold,
+                         const QVector<float> &scores)
+    : m_mode(mode), m_selection(selection), m_threshold(threshold), m_scores(scores)
+{}
+
+void Correlation::run()
+{
+    if (m_selection.type == Selection::Value) {
+        succeed(Selections{m_selection});
+        return;
+    }
+    const Windows all = windows();
+    // Scores of a list of another length belong to another search: recompute.
+    const bool stored = !m_scores.isEmpty() && m_scores.size() == all.count();
+    Selections found;
+    if (stored ? replay(all, found) : compute(all, found))
+        succeed(found);
+}
+
+Correlation::Windows Correlation::windows() const
+{
+    Windows windows;
+    if (!isInside(m_selection))
+        return windows; // no window fits in the data
+    const Selection &model = m_selection;
+    windows.firstRotation = m_mode == SameAttributes ? model.firstAttribute : 0;
+    windows.rotations = m_mode == SameAttributes ? 1 : model.data.attributeCount();
+    windows.firstShift = m_mode == SameTimeSteps ? model.firstTime : 0;
+    windows.shifts = m_mode == SameTimeSteps ? 1 : model.data.timeCount() - model.timeCount() + 1;
+    return windows;
+}
+
+Selection Correlation::window(const Windows &windows, qint64 index) const
+{
+    Selection window = m_selection;
+    const int attributes = m_selection.attributeCount();
+    window.firstAttribute = windows.firstRotation + int(index / windows.shifts);
+    window.lastAttribute = (window.firstAttribute + attributes - 1) % window.data.attributeCount();
+    window.firstTime = windows.firstShift + int(index % windows.shifts);
+    window.lastTime = window.firstTime + m_selection.timeCount() - 1;
+    return window;
+}
+
+bool Correlation::replay(const Windows &windows, Selections &found)
+{
+    const qint64 count = windows.count();
+    const double bar = 1.0 - m_threshold;
+    const float *scores = m_scores.constData();
+    for (qint64 k = 0; k < count; ++k) {
+        if (double(scores[k]) >= bar)
+            found.append(window(windows, k));
+        if (isStopRequested()) {
+            dispose();
+            return false;
+        }
+        setProgress(percent(k + 1, count));
+    }
+    return true;
+}
+
+bool Correlation::compute(const Windows &windows, Selections &found)
+{
+    const qint64 count = windows.count();
+    m_scores = QVector<float>(int(count));
+    if (count == 0)
+        return true;
+    std::vector<bool> matches(static_cast<size_t>(count));
+    BlockScorer scorer(m_selection, windows.firstRotation, windows.rotations, windows.firstShift);
+    const int length = scorer.blockLength(windows.shifts);
+    std::vector<double> coefficients(static_cast<size_t>(length));
+    const double bar = 1.0 - m_threshold;
+    float *scores = m_scores.data();
+    qint64 done = 0;
+    for (int first = 0; first < windows.shifts; first += length) {
+        const int shifts = std::min(length, windows.shifts - first);
+        scorer.load(first, shifts);
+        for (int rotation = 0; rotation < windows.rotations; ++rotation) {
+            scorer.score(rotation, coefficients.data());
+            const qint64 base = qint64(rotation) * windows.shifts + first;
+            for (int m = 0; m < shifts; ++m) {
+                scores[base + m] = float(coefficients[size_t(m)]);
+                matches[size_t(base + m)] = coefficients[size_t(m)] >= bar;
+            }
+            if (isStopRequested()) {
+                dispose();
+                return false;
+            }
+            done += shifts;
+            setProgress(percent(done, count));
+        }
+    }
+    found = collect(windows, matches);
+    return true;
+}
+
+Selections Correlation::collect(const Windows &windows, const std::vector<bool> &matches) const
+{
+    Selections found;
+    for (qint64 k = 0; k < windows.count(); ++k) {
+        if (matches[size_t(k)])
+            found.append(window(windows, k));
+    }
+    return found;
+}
