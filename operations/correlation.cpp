@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -278,6 +279,18 @@ void BlockScorer::score(int rotation, double *coefficients)
     }
 }
 
+// Beyond the float range the conversion is undefined; infinity keeps the order.
+float toScore(double coefficient)
+{
+    constexpr double largest = std::numeric_limits<float>::max();
+    constexpr float infinity = std::numeric_limits<float>::infinity();
+    if (coefficient > largest)
+        return infinity;
+    if (coefficient < -largest)
+        return -infinity;
+    return float(coefficient);
+}
+
 bool isInside(const Selection &selection)
 {
     const int attributes = selection.data.attributeCount();
@@ -370,7 +383,7 @@ bool Correlation::compute(const Windows &windows, Selections &found)
             scorer.score(rotation, coefficients.data());
             const qint64 base = qint64(rotation) * windows.shifts + first;
             for (int m = 0; m < shifts; ++m) {
-                scores[base + m] = float(coefficients[size_t(m)]);
+                scores[base + m] = toScore(coefficients[size_t(m)]);
                 matches[size_t(base + m)] = coefficients[size_t(m)] >= bar;
             }
             if (isStopRequested()) {
