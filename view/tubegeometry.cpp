@@ -40,14 +40,14 @@ float TubeGeometry::attributeStep(int attributeCount)
 
 TubeGeometry::Status TubeGeometry::build(QVector<float> &vertices) const
 {
-    vertices = QVector<float>();
     const int n = data.attributeCount();
     const int m = data.timeCount();
-    if (qint64(n) * m == 0)
-        return Empty;
-    if (!fits(n, m) || data.values.size() < qint64(n) * m)
-        return TooLarge;
+    if (qint64(n) * m == 0 || !fits(n, m) || data.values.size() < qint64(n) * m) {
+        vertices = QVector<float>();
+        return qint64(n) * m == 0 ? Empty : TooLarge;
+    }
     try {
+        // Reuses the caller's memory when it is large enough.
         vertices.resize(int(floatCount(n, m)));
     } catch (const std::bad_alloc &) {
         vertices = QVector<float>();
