@@ -1,0 +1,232 @@
+#include "operations/agregation.h"
+
+#include <QtNumeric>
+
+#include <algorithm>
+#include <limits>
+#include <new>
+
+// The samples [first, end) read for one step. `held` when `first` is the
+// sample re-read from the step before because its interval crosses that
+// boundary; `splits` when the sample end - 1 reaches past this step's bound.
+struct Agregation::Step
+{
+    int first = 0;
+    int end = 0;
+    bool held = false;
+    bool splits = false;
+    qint64 bound = 0; // milliseconds since the epoch
+};
+
+// Working state of every attribute for the current step, and the progress
+// counter over stored cells.
+struct Agregation::Cells
+{
+    QVector<double> accumulator;
+    QVector<double> carry;
+    QVector<int> count;
+    qint64 stored = 0;
+    qint64 total = 0;
+    qint64 nextReport = 0;
+};
+
+namespace {
+
+void addRow(double *accumulator, const double *row, int count)
+{
+    for (int a = 0; a < count; ++a) {
+        const double x = row[a];
+        if (!qIsNaN(x))
+            accumulator[a] = qIsNaN(accumulator[a]) ? x : accumulator[a] + x;
+    }
+}
+
+void countRow(int *count, const double *row, int attributes)
+{
+    for (int a = 0; a < attributes; ++a)
+        count[a] += qIsNaN(row[a]) ? 0 : 1;
+}
+
+// Ties keep the value held, hence the strict comparisons.
+void maxRow(double *accumulator, const double *row, int count)
+{
+    for (int a = 0; a < count; ++a) {
+        const double x = row[a];
+        if (!qIsNaN(x) && (qIsNaN(accumulator[a]) || x > accumulator[a]))
+            accumulator[a] = x;
+    }
+}
+
+void minRow(double *accumulator, const double *row, int count)
+{
+    for (int a = 0; a < count; ++a) {
+        const double x = row[a];
+        if (!qIsNaN(x) && (qIsNaN(accumulator[a]) || x < accumulator[a]))
+            accumulator[a] = x;
+    }
+}
+
+QString tooManySteps(qint64 stepCount, qint64 deltaT)
+{
+    return Task::tr("Too many time steps (%1) for ΔT = %2 s.").arg(stepCount).arg(deltaT);
+}
+
+} // namespace
+
+Agregation::Agregation(const Data &data, int modeAgregation, qint64 deltaT)
+    : m_data(data), m_modeAgregation(modeAgregation), m_deltaT(deltaT)
+{}
+
+void Agregation::run()
+{
+    qint64 stepCount = 0;
+    const QString problem = validate(stepCount);
+    if (!problem.isEmpty()) {
+        fail(problem);
+        return;
+    }
+    Data output;
+    QVector<qint64> times;
+    try {
+        output = Data(m_data.attributes, int(stepCount));
+        times.reserve(m_data.timeCount());
+        for (const QDateTime &time : qAsConst(m_data.times))
+            times.append(time.toMSecsSinceEpoch());
+    } catch (const std::bad_alloc &) {
+        fail(tooManySteps(stepCount, m_deltaT));
+        return;
+    }
+    if (resample(output, times))
+        succeed(output);
+}
+
+QString Agregation::validate(qint64 &stepCount) const
+{
+    const qint64 span = m_data.timeCount() > 1 ? m_data.firstTime().secsTo(m_data.lastTime()) : 0;
+    // A negative step or span would walk backwards: refused like a zero one.
+    if (span <= 0 || m_deltaT <= 0)
+        return Task::tr("originalDataTimeInterval or deltaT is 0");
+    if (m_modeAgregation < Sum || m_modeAgregation > Min)
+        return Task::tr("Unknown aggregation mode %1.").arg(m_modeAgregation);
+    stepCount = span / m_deltaT + 1;
+    if (!Data::canHold(stepCount, m_data.attributeCount()))
+        return tooManySteps(stepCount, m_deltaT);
+    // Step bounds are computed in milliseconds; keep them far from overflow.
+    const qint64 limit = std::numeric_limits<qint64>::max() / 4;
+    if (m_deltaT > limit / 1000 / stepCount || qAbs(m_data.firstTime().toMSecsSinceEpoch()) > limit)
+        return Task::tr("ΔT = %1 s is out of range.").arg(m_deltaT);
+    return QString();
+}
+
+bool Agregation::resample(Data &output, const QVector<qint64> &times)
+{
+    const int attributes = m_data.attributeCount();
+    const int samples = times.size();
+    const qint64 stepCount = output.timeCount();
+    Cells cells;
+    cells.accumulator.fill(qQNaN(), attributes);
+    cells.carry.fill(qQNaN(), attributes);
+    cells.count.fill(0, attributes);
+    cells.total = stepCount * attributes;
+    cells.nextReport = (cells.total + 99) / 100;
+
+    Step step;
+    step.bound = times.first();
+    for (qint64 s = 0; s < stepCount; ++s) {
+        step.bound += m_deltaT * 1000;
+        step.end = step.first;
+        while (step.end < samples && times[step.end] < step.bound)
+            ++step.end;
+        // A sample exactly on the bound belongs to the next step.
+        step.splits = step.end > step.first && step.end < samples && times[step.end] > step.bound;
+        combine(cells, step);
+        close(cells, step, times);
+        if (!store(output, s, cells))
+            return false;
+        step.held = step.splits;
+        step.first = step.splits ? step.end - 1 : step.end;
+    }
+    return true;
+}
+
+void Agregation::combine(Cells &cells, const Step &step) const
+{
+    const int attributes = m_data.attributeCount();
+    double *accumulator = cells.accumulator.data();
+    int *count = cells.count.data();
+    if (m_modeAgregation == Sum) {
+        std::copy(cells.carry.cbegin(), cells.carry.cend(), accumulator);
+        cells.carry.fill(qQNaN());
+    } else {
+        cells.accumulator.fill(qQNaN());
+        cells.count.fill(0);
+    }
+    // In Sum mode the held sample's remaining share arrives as the carry:
+    // reading it in full again would count it twice.
+    const bool skipHeld = step.held && m_modeAgregation == Sum;
+    for (int i = skipHeld ? step.first + 1 : step.first; i < step.end; ++i) {
+        const double *row = m_data.values.constData() + qsizetype(i) * attributes;
+        switch (m_modeAgregation) {
+        case Sum:
+            addRow(accumulator, row, attributes);
+            break;
+        case Average:
+            addRow(accumulator, row, attributes);
+            countRow(count, row, attributes);
+            break;
+        case Max:
+            maxRow(accumulator, row, attributes);
+            break;
+        default:
+            minRow(accumulator, row, attributes);
+            break;
+        }
+    }
+}
+
+void Agregation::close(Cells &cells, const Step &step, const QVector<qint64> &times) const
+{
+    const int attributes = m_data.attributeCount();
+    double *accumulator = cells.accumulator.data();
+    if (m_modeAgregation == Average) {
+        for (int a = 0; a < attributes; ++a) {
+            if (cells.count.at(a) > 0)
+                accumulator[a] /= cells.count.at(a);
+        }
+    }
+    if (m_modeAgregation != Sum || !step.splits)
+        return;
+    // The last sample spans [tb, ta); the part after the bound moves on.
+    const double *last = m_data.values.constData() + qsizetype(step.end - 1) * attributes;
+    const double after = double(times.at(step.end) - step.bound);
+    const double length = double(times.at(step.end) - times.at(step.end - 1));
+    double *carry = cells.carry.data();
+    for (int a = 0; a < attributes; ++a) {
+        if (qIsNaN(accumulator[a]) || qIsNaN(last[a]))
+            continue;
+        const double share = last[a] * after / length;
+        accumulator[a] -= share;
+        carry[a] = share;
+    }
+}
+
+bool Agregation::store(Data &output, qint64 step, Cells &cells)
+{
+    const int attributes = m_data.attributeCount();
+    if (attributes > 0)
+        output.times[int(step)] = m_data.times.constFirst().addSecs(m_deltaT * (step + 1));
+    double *row = output.values.data() + qsizetype(step) * attributes;
+    for (int a = 0; a < attributes; ++a) {
+        row[a] = cells.accumulator.at(a);
+        if (isStopRequested()) {
+            dispose();
+            return false;
+        }
+        if (++cells.stored >= cells.nextReport) {
+            const int p = percent(cells.stored, cells.total);
+            setProgress(p);
+            cells.nextReport = (qint64(p + 1) * cells.total + 99) / 100;
+        }
+    }
+    return true;
+}
