@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <new>
 
 namespace {
@@ -67,11 +68,26 @@ bool isExactZero(const char *begin, const char *end)
     return true;
 }
 
-double slowValue(const char *begin, const char *end)
+// What QString::toDouble makes of the text; NaN where it refuses.
+double parseAnyNumber(const char *begin, const char *end)
 {
     bool ok = false;
     const double value = QString::fromLocal8Bit(begin, int(end - begin)).toDouble(&ok);
     return ok ? value : qQNaN();
+}
+
+// The fast path: plain decimal numbers only. Signs, blanks, infinities,
+// overflow and underflow are left to parseAnyNumber so that both agree.
+bool parsePlainNumber(const char *begin, const char *end, char point, double &value)
+{
+    const char first = *begin;
+    if (!((first >= '0' && first <= '9') || first == '-' || first == point))
+        return false;
+    const fast_float::parse_options options(fast_float::chars_format::general, point);
+    const fast_float::from_chars_result parsed =
+        fast_float::from_chars_advanced(begin, end, value, options);
+    return parsed.ec == std::errc() && parsed.ptr == end && std::isfinite(value) &&
+           (value != 0 || isExactZero(begin, end));
 }
 
 } // namespace
@@ -117,31 +133,18 @@ QDateTime FileReader::parseTime(const char *begin, const char *end)
 
 double FileReader::parseValue(const char *begin, const char *end, bool decimalComma)
 {
-    const size_t length = size_t(end - begin);
-    if (length == 0)
+    if (begin == end)
         return qQNaN();
-    char copy[64];
-    if (decimalComma && std::memchr(begin, ',', length)) {
-        if (length > sizeof copy) {
-            QByteArray replaced(begin, int(length));
-            replaced.replace(',', '.');
-            return slowValue(replaced.constData(), replaced.constData() + replaced.size());
-        }
-        std::replace_copy(begin, end, copy, ',', '.');
-        begin = copy;
-        end = copy + length;
-    }
-    // fast_float takes plain decimal numbers; signs, blanks, infinities,
-    // overflow and underflow go through Qt so both always agree.
-    const char first = *begin;
-    if ((first >= '0' && first <= '9') || first == '-' || first == '.') {
-        double value = 0;
-        const fast_float::from_chars_result parsed = fast_float::from_chars(begin, end, value);
-        if (parsed.ec == std::errc() && parsed.ptr == end && std::isfinite(value) &&
-            (value != 0 || isExactZero(begin, end)))
-            return value;
-    }
-    return slowValue(begin, end);
+    double value = 0;
+    // With a decimal comma, "1,5" and "1.5" both mean one and a half.
+    if ((decimalComma && parsePlainNumber(begin, end, ',', value)) ||
+        parsePlainNumber(begin, end, '.', value))
+        return value;
+    if (!decimalComma)
+        return parseAnyNumber(begin, end);
+    QByteArray replaced(begin, int(end - begin));
+    replaced.replace(',', '.');
+    return parseAnyNumber(replaced.constData(), replaced.constData() + replaced.size());
 }
 
 bool FileReader::open(QFile &file)
@@ -229,64 +232,19 @@ bool FileReader::skipReservedLines(LineReader &lines)
 
 bool FileReader::readRows(LineReader &lines, qint64 fileSize, Data &data)
 {
-    const bool french = m_origin == 0;
-    const char separator = french ? ';' : ',';
-    const qint64 attributes = data.attributeCount();
     const qint64 headerSize = lines.consumed();
     qint64 line = 10;
-    qint64 previousKey = 0;
-    QDateTime previous;
+    qint64 previousKey = std::numeric_limits<qint64>::min();
     int reported = 0;
     const char *begin = nullptr;
     const char *end = nullptr;
     while (lines.readLine(begin, end)) {
-        ++line;
-        if (std::count(begin, end, separator) != attributes) {
-            fail(Task::tr("Line %1 doesn't contain %2 values (time included).")
-                     .arg(line)
-                     .arg(attributes + 1));
+        if (!readRow(begin, end, ++line, previousKey, data))
             return false;
-        }
-        const char *timeEnd = std::find(begin, end, separator);
-        QDate date;
-        QTime clock;
-        if (!parseClock(begin, timeEnd, date, clock)) {
-            fail(Task::tr("Line %1 doesn't contain a valid time value : %2.")
-                     .arg(line)
-                     .arg(QString::fromLocal8Bit(begin, int(timeEnd - begin))));
-            return false;
-        }
-        const QDateTime time(date, clock, Qt::UTC);
-        const qint64 key = timeKey(date, clock);
-        if (previous.isValid() && key < previousKey) {
-            fail(Task::tr("Line %1 doesn't contain a time value greater than the previous one "
-                          "(%2 < %3).")
-                     .arg(line)
-                     .arg(time.toString(QLatin1String(timeFormat)),
-                          previous.toString(QLatin1String(timeFormat))));
-            return false;
-        }
-        const qint64 times = data.timeCount() + 1;
-        if (!Data::canHold(times, attributes) || times * attributes > m_valueLimit) {
-            fail(Task::tr("Line %1 can't be loaded: %2 attributes at %3 times make %4 values, "
-                          "more than the %5 a table can hold.")
-                     .arg(line)
-                     .arg(attributes)
-                     .arg(times)
-                     .arg(times * attributes)
-                     .arg(std::min(m_valueLimit, Data::maxValueCount())));
-            return false;
-        }
-        double *row = data.addTimeStep(time);
-        const char *field = timeEnd;
-        for (qint64 i = 0; i < attributes; ++i) {
-            const char *fieldEnd = std::find(++field, end, separator);
-            row[i] = parseValue(field, fieldEnd, french);
-            field = fieldEnd;
-        }
-        previous = time;
-        previousKey = key;
-        const int progress = percent(lines.consumed() - headerSize, fileSize);
+        const qint64 consumed = lines.consumed() - headerSize;
+        if (data.timeCount() == 1)
+            reserveRows(data, (fileSize - lines.consumed()) / consumed);
+        const int progress = percent(consumed, fileSize);
         if (progress > reported) {
             setProgress(progress);
             reported = progress;
@@ -297,6 +255,75 @@ bool FileReader::readRows(LineReader &lines, qint64 fileSize, Data &data)
     if (lines.hasError())
         return failRead();
     return true;
+}
+
+bool FileReader::readRow(const char *begin, const char *end, qint64 line, qint64 &previousKey,
+                         Data &data)
+{
+    const bool french = m_origin == 0;
+    const char separator = french ? ';' : ',';
+    const qint64 attributes = data.attributeCount();
+    if (std::count(begin, end, separator) != attributes) {
+        fail(Task::tr("Line %1 doesn't contain %2 values (time included).")
+                 .arg(line)
+                 .arg(attributes + 1));
+        return false;
+    }
+    const char *timeEnd = std::find(begin, end, separator);
+    QDate date;
+    QTime clock;
+    if (!parseClock(begin, timeEnd, date, clock)) {
+        fail(Task::tr("Line %1 doesn't contain a valid time value : %2.")
+                 .arg(line)
+                 .arg(QString::fromLocal8Bit(begin, int(timeEnd - begin))));
+        return false;
+    }
+    const QDateTime time(date, clock, Qt::UTC);
+    const qint64 key = timeKey(date, clock);
+    if (key < previousKey) {
+        fail(Task::tr("Line %1 doesn't contain a time value greater than the previous one "
+                      "(%2 < %3).")
+                 .arg(line)
+                 .arg(time.toString(QLatin1String(timeFormat)),
+                      data.lastTime().toString(QLatin1String(timeFormat))));
+        return false;
+    }
+    const qint64 times = data.timeCount() + 1;
+    if (!Data::canHold(times, attributes) || times * attributes > m_valueLimit) {
+        fail(Task::tr("Line %1 can't be loaded: %2 attributes at %3 times make %4 values, "
+                      "more than the %5 a table can hold.")
+                 .arg(line)
+                 .arg(attributes)
+                 .arg(times)
+                 .arg(times * attributes)
+                 .arg(std::min(m_valueLimit, Data::maxValueCount())));
+        return false;
+    }
+    previousKey = key;
+    double *row = data.addTimeStep(time);
+    const char *field = timeEnd;
+    for (qint64 i = 0; i < attributes; ++i) {
+        const char *fieldEnd = std::find(++field, end, separator);
+        row[i] = parseValue(field, fieldEnd, french);
+        field = fieldEnd;
+    }
+    return true;
+}
+
+void FileReader::reserveRows(Data &data, qint64 expectedRows)
+{
+    // Growing row by row doubles the table again and again, copying it each
+    // time and briefly holding it twice. One reservation from the length of
+    // the first row avoids that; pages reserved but never written cost no
+    // memory. It is only a guess, so it may fail without harm.
+    const qint64 attributes = data.attributeCount();
+    const qint64 rowLimit = std::min(m_valueLimit, Data::maxValueCount()) / attributes;
+    const qint64 rows = std::min(expectedRows + expectedRows / 4 + 16, rowLimit);
+    try {
+        data.values.reserve(int(rows * attributes));
+        data.times.reserve(int(rows));
+    } catch (const std::bad_alloc &) {
+    }
 }
 
 // One line of an asynchronous file: three non-empty fields.

@@ -44,6 +44,8 @@ private:
     bool readHeader(LineReader &lines, QVector<QString> &names);
     bool skipReservedLines(LineReader &lines);
     bool readRows(LineReader &lines, qint64 fileSize, Data &data);
+    bool readRow(const char *begin, const char *end, qint64 line, qint64 &previousKey, Data &data);
+    void reserveRows(Data &data, qint64 expectedRows);
     bool failRead();
     bool stopIfRequested();
 
