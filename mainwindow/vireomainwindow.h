@@ -1,0 +1,138 @@
+#ifndef VIREO_MAINWINDOW_VIREOMAINWINDOW_H
+#define VIREO_MAINWINDOW_VIREOMAINWINDOW_H
+
+#include "core/annotation.h"
+#include "core/data.h"
+#include "core/selection.h"
+
+#include <QColor>
+#include <QLinearGradient>
+#include <QMainWindow>
+#include <QMap>
+#include <QMessageBox>
+#include <QModelIndex>
+#include <QString>
+#include <QVector>
+
+class Task;
+
+namespace Ui {
+class VireoMainWindow;
+}
+
+// The program's only top-level window: the file information, the operation and
+// display settings, the panels and the tube view. It owns the successive
+// versions of the loaded data and the one background task it last started.
+class VireoMainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit VireoMainWindow(QWidget *parent = nullptr);
+    ~VireoMainWindow() override;
+
+    // "lang/Vireo_" and the language part of a locale name ("fr_FR" -> "fr"),
+    // relative to the working directory.
+    static QString translationFileName(const QString &localeName);
+
+protected:
+    // mode 0 synchronous, 1 asynchronous.
+    void openFile(int mode);
+    // origin 0 French, 1 International; a null file name loads nothing.
+    void loadFile(const QString &fileName, int mode, int origin);
+
+    int currentStage() const { return stage; }
+    Task *runningTask() const { return currentTask; }
+
+    // Closing stops the current task: the application would otherwise wait for
+    // the thread pool to finish reading a large file before it could quit.
+    void closeEvent(QCloseEvent *event) override;
+
+    // The only ways to the modal dialogs.
+    virtual QString askOpenFileName(const QString &caption, const QString &filter);
+    virtual QMessageBox::StandardButton askQuestion(const QString &title, const QString &text);
+    virtual void showWarning(const QString &title, const QString &text);
+    virtual void showInformation(const QString &title, const QString &text);
+
+private slots:
+    void openSyncFile();
+    void openAsyncFile();
+    void exportNormDatas();
+    void exportNonNormDatas();
+    void fileLoaded(Task *task);
+    void saveCompleteProfile();
+    void openCompleteProfile();
+    void saveOperationsProfile();
+    void openOperationsProfile();
+    void saveDisplayProfile();
+    void openDisplayProfile();
+    void saveKeysProfile();
+    void openKeysProfile();
+    void keyConfiguration();
+    void setConfigurations(QMap<int, int> keyMapForCamera, int keyForReturnToOrigin,
+                           QMap<int, int> keyMapForPicking, QMap<int, int> keyMapToMoveSelection);
+    void displayAbout();
+    void originalDataChanged();
+    void agregationDataChanged();
+    void normalisationDataChanged();
+    void reorganizationDataChanged();
+    void timeDisplayModeChanged();
+    void onDisplayModeComboBoxCurrentIndexChanged(int index);
+    void on_pushButton_clicked();
+    void onBgColorChanged(QColor bgColor);
+    void onMissingValuesColorChanged(QColor mvColor);
+    void onGradientColorForValuesChanged(QLinearGradient gradientForValues);
+    void onSelectionColorChanged(QColor scolor);
+    void onCorrelationColorChanged(QColor ccolor);
+    void onWidthColorChanged(QColor wcolor);
+    void onReadProgressChanged(Task *task);
+    void onAgregProgressChanged(Task *task);
+    void onNormProgressChanged(Task *task);
+    void onReorgProgressChanged(Task *task);
+    void onCorrelationProgressChanged(Task *task);
+    void agregationDeltaTimeEpochChanged();
+    void agregationDeltaTimeStepCountChanged();
+    void agregationDeltaTimeGMTChanged();
+    void agregated(Task *task);
+    void agregated(Data result);
+    void normalized(Task *task);
+    void normalized(Data result);
+    void reorganized(Task *task);
+    void reorganized(Data result);
+    void startCorrelation(Selection selection);
+    void correlated(Task *task);
+    void on_correlationThreshold_valueChanged(int value);
+    void on_correlationMode_currentIndexChanged(int index);
+    void exportSelectFinished();
+    void selectionChanged(Selection selection);
+    void correlationSelectionChanged(Selections selections);
+    void corrItemSelected(QModelIndex index);
+    void corrItemActivated(QModelIndex index);
+    void annotationsChanged(Annotations annot);
+    void annotItemSelected(QModelIndex index);
+    void annotItemActivated(QModelIndex index);
+
+private:
+    void connectActions();
+    void connectEditors();
+    void connectPanels();
+    void setStartColors();
+    void stopCurrentTask();
+    // Deletes a task whose finished() has arrived; true if it was the current
+    // one, false if it was superseded and its result must be dropped.
+    bool releaseTask(Task *task);
+    void initDeltaTime();
+
+    Ui::VireoMainWindow *ui;
+    Task *currentTask = nullptr;
+    int stage = 0;
+    Data originalData;
+    Data agregatedData;
+    Data normalizedData;
+    Data finalData;
+    QVector<int> attributeOrder;
+    QVector<float> correlationScores;
+    bool correlationShown = false;
+};
+
+#endif // VIREO_MAINWINDOW_VIREOMAINWINDOW_H

@@ -1,0 +1,452 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="fr_FR" sourcelanguage="en_US">
+<context>
+    <name>QPlatformTheme</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>&amp;Yes</source>
+        <translation>&amp;Oui</translation>
+    </message>
+    <message>
+        <source>&amp;No</source>
+        <translation>&amp;Non</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+</context>
+<context>
+    <name>Task</name>
+    <message>
+        <source>synchrone</source>
+        <translation>synchrone</translation>
+    </message>
+    <message>
+        <source>asynchrone</source>
+        <translation>asynchrone</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>inconnu</translation>
+    </message>
+    <message>
+        <source>Not enough memory to load file %1.</source>
+        <translation>Mémoire insuffisante pour charger le fichier %1.</translation>
+    </message>
+    <message>
+        <source>Unable to open file %1.</source>
+        <translation>Impossible d&apos;ouvrir le fichier %1.</translation>
+    </message>
+    <message>
+        <source>Unable to read file %1.</source>
+        <translation>Impossible de lire le fichier %1.</translation>
+    </message>
+    <message>
+        <source>The first line of the file must contains a &apos;;&apos; separated attributes list.</source>
+        <translation>La première ligne du fichier doit contenir une liste d&apos;attributs séparés par des &apos;;&apos;.</translation>
+    </message>
+    <message>
+        <source>The first line of the file must contains a &apos;,&apos; separated attributes list.</source>
+        <translation>La première ligne du fichier doit contenir une liste d&apos;attributs séparés par des &apos;,&apos;.</translation>
+    </message>
+    <message>
+        <source>No attribute found in the first line.</source>
+        <translation>Aucun attribut trouvé dans la première ligne.</translation>
+    </message>
+    <message>
+        <source>No data found, the file contains less than 10 lines.</source>
+        <translation>Aucune donnée trouvée, le fichier contient moins de 10 lignes.</translation>
+    </message>
+    <message>
+        <source>Line %1 doesn&apos;t contain %2 values (time included).</source>
+        <translation>La ligne %1 ne contient pas %2 valeurs (temps compris).</translation>
+    </message>
+    <message>
+        <source>Line %1 doesn&apos;t contain a valid time value : %2.</source>
+        <translation>La ligne %1 ne contient pas de valeur de temps valide : %2.</translation>
+    </message>
+    <message>
+        <source>Line %1 doesn&apos;t contain a time value greater than the previous one (%2 &lt; %3).</source>
+        <translation>La ligne %1 ne contient pas de valeur de temps supérieure à la précédente (%2 &lt; %3).</translation>
+    </message>
+    <message>
+        <source>Line %1 can&apos;t be loaded: %2 attributes at %3 times make %4 values, more than the %5 a table can hold.</source>
+        <translation>La ligne %1 ne peut pas être chargée : %2 attributs à %3 instants font %4 valeurs, plus que les %5 qu&apos;une table peut contenir.</translation>
+    </message>
+    <message>
+        <source>Line %1 doesn&apos;t contain 3 values separated by a tabulation.</source>
+        <translation>La ligne %1 ne contient pas 3 valeurs séparées par une tabulation.</translation>
+    </message>
+    <message>
+        <source>Line %1 doesn&apos;t contain 3 values separated by a &apos;,&apos;.</source>
+        <translation>La ligne %1 ne contient pas 3 valeurs séparées par une &apos;,&apos;.</translation>
+    </message>
+    <message>
+        <source>The file names %1 attributes at %2 distinct times: %3 values, more than the %4 a table can hold.</source>
+        <translation>Le fichier nomme %1 attributs à %2 instants distincts : %3 valeurs, plus que les %4 qu&apos;une table peut contenir.</translation>
+    </message>
+    <message>
+        <source>The file %1 changed while it was read.</source>
+        <translation>Le fichier %1 a changé pendant sa lecture.</translation>
+    </message>
+    <message>
+        <source>Too many time steps (%1) for ΔT = %2 s.</source>
+        <translation>Trop de pas de temps (%1) pour ΔT = %2 s.</translation>
+    </message>
+    <message>
+        <source>originalDataTimeInterval or deltaT is 0</source>
+        <translation>originalDataTimeInterval ou deltaT vaut 0</translation>
+    </message>
+    <message>
+        <source>Unknown aggregation mode %1.</source>
+        <translation>Mode d&apos;agrégation inconnu : %1.</translation>
+    </message>
+    <message>
+        <source>ΔT = %1 s is out of range.</source>
+        <translation>ΔT = %1 s est hors limites.</translation>
+    </message>
+    <message>
+        <source>Number of attributes is less than 2</source>
+        <translation>Le nombre d&apos;attributs est inférieur à 2</translation>
+    </message>
+    <message>
+        <source>Unknown reorganization algorithm %1.</source>
+        <translation>Algorithme de réorganisation inconnu : %1.</translation>
+    </message>
+</context>
+<context>
+    <name>VireoGLWidget</name>
+    <message>
+        <source>The data has too many cells to be displayed (%1); aggregate it to fewer time steps.</source>
+        <translation>Les données ont trop de cellules pour être affichées (%1) ; agrégez-les sur moins de pas de temps.</translation>
+    </message>
+</context>
+<context>
+    <name>VireoMainWindow</name>
+    <message>
+        <source>Vireo</source>
+        <translation>Vireo</translation>
+    </message>
+    <message>
+        <source>File Information :</source>
+        <translation>Informations du fichier :</translation>
+    </message>
+    <message>
+        <source>Name: </source>
+        <translation>Nom : </translation>
+    </message>
+    <message>
+        <source>Number of attributes:</source>
+        <translation>Nombre d&apos;attributs :</translation>
+    </message>
+    <message>
+        <source>Start time:</source>
+        <translation>Début :</translation>
+    </message>
+    <message>
+        <source>End time:</source>
+        <translation>Fin :</translation>
+    </message>
+    <message>
+        <source>Operations</source>
+        <translation>Opérations</translation>
+    </message>
+    <message>
+        <source>Agregation:</source>
+        <translation>Agrégation :</translation>
+    </message>
+    <message>
+        <source>ΔT - GMT</source>
+        <translation>ΔT - GMT</translation>
+    </message>
+    <message>
+        <source>Year</source>
+        <translation>Année</translation>
+    </message>
+    <message>
+        <source>Month</source>
+        <translation>Mois</translation>
+    </message>
+    <message>
+        <source>Day</source>
+        <translation>Jour</translation>
+    </message>
+    <message>
+        <source>Hour</source>
+        <translation>Heure</translation>
+    </message>
+    <message>
+        <source>Min</source>
+        <translation>Min</translation>
+    </message>
+    <message>
+        <source>Sec</source>
+        <translation>Sec</translation>
+    </message>
+    <message>
+        <source>ΔT - Epoch</source>
+        <translation>ΔT - Epoch</translation>
+    </message>
+    <message>
+        <source>ΔT - Step count</source>
+        <translation>ΔT - Nombre de pas</translation>
+    </message>
+    <message>
+        <source>Agregation Mode:</source>
+        <translation>Mode d&apos;agrégation :</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Aucun</translation>
+    </message>
+    <message>
+        <source>Sum</source>
+        <translation>Somme</translation>
+    </message>
+    <message>
+        <source>Average</source>
+        <translation>Moyenne</translation>
+    </message>
+    <message>
+        <source>Max</source>
+        <translation>Max</translation>
+    </message>
+    <message>
+        <source>Normalization:</source>
+        <translation>Normalisation :</translation>
+    </message>
+    <message>
+        <source>Normalization Mode:</source>
+        <translation>Mode de normalisation :</translation>
+    </message>
+    <message>
+        <source>Local</source>
+        <translation>Locale</translation>
+    </message>
+    <message>
+        <source>Global</source>
+        <translation>Globale</translation>
+    </message>
+    <message>
+        <source>Reorganization:</source>
+        <translation>Réorganisation :</translation>
+    </message>
+    <message>
+        <source>Algorithm:</source>
+        <translation>Algorithme :</translation>
+    </message>
+    <message>
+        <source>BEA</source>
+        <translation>BEA</translation>
+    </message>
+    <message>
+        <source>By first non-missing value</source>
+        <translation>Par première valeur non manquante</translation>
+    </message>
+    <message>
+        <source>Display</source>
+        <translation>Affichage</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Temps</translation>
+    </message>
+    <message>
+        <source>Epoch</source>
+        <translation>Epoch</translation>
+    </message>
+    <message>
+        <source>GMT</source>
+        <translation>GMT</translation>
+    </message>
+    <message>
+        <source>Display mode</source>
+        <translation>Mode d&apos;affichage</translation>
+    </message>
+    <message>
+        <source>Color</source>
+        <translation>Couleur</translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation>Largeur</translation>
+    </message>
+    <message>
+        <source>Color &amp; Width</source>
+        <translation>Couleur et largeur</translation>
+    </message>
+    <message>
+        <source>Colors</source>
+        <translation>Couleurs</translation>
+    </message>
+    <message>
+        <source>Color Brewer</source>
+        <translation>Color Brewer</translation>
+    </message>
+    <message>
+        <source>Values</source>
+        <translation>Valeurs</translation>
+    </message>
+    <message>
+        <source>Missing value</source>
+        <translation>Valeur manquante</translation>
+    </message>
+    <message>
+        <source>Background</source>
+        <translation>Fond</translation>
+    </message>
+    <message>
+        <source>Selection</source>
+        <translation>Sélection</translation>
+    </message>
+    <message>
+        <source>Correlation</source>
+        <translation>Corrélation</translation>
+    </message>
+    <message>
+        <source>Selections</source>
+        <translation>Sélections</translation>
+    </message>
+    <message>
+        <source>Lookup zone:</source>
+        <translation>Zone de recherche :</translation>
+    </message>
+    <message>
+        <source>All data</source>
+        <translation>Toutes les données</translation>
+    </message>
+    <message>
+        <source>Same attributes</source>
+        <translation>Mêmes attributs</translation>
+    </message>
+    <message>
+        <source>Same time steps</source>
+        <translation>Mêmes pas de temps</translation>
+    </message>
+    <message>
+        <source>Threshold</source>
+        <translation>Seuil</translation>
+    </message>
+    <message>
+        <source>Annotations</source>
+        <translation>Annotations</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Fichier</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Ouvrir</translation>
+    </message>
+    <message>
+        <source>Export to CSV format</source>
+        <translation>Exporter au format CSV</translation>
+    </message>
+    <message>
+        <source>Profile</source>
+        <translation>Profil</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Enregistrer</translation>
+    </message>
+    <message>
+        <source>Options</source>
+        <translation>Options</translation>
+    </message>
+    <message>
+        <source>?</source>
+        <translation>?</translation>
+    </message>
+    <message>
+        <source>Synchronous File</source>
+        <translation>Fichier synchrone</translation>
+    </message>
+    <message>
+        <source>Asynchronous File</source>
+        <translation>Fichier asynchrone</translation>
+    </message>
+    <message>
+        <source>Normalized data</source>
+        <translation>Données normalisées</translation>
+    </message>
+    <message>
+        <source>Non normalized data</source>
+        <translation>Données non normalisées</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Quitter</translation>
+    </message>
+    <message>
+        <source>Ctrl+Q</source>
+        <translation>Ctrl+Q</translation>
+    </message>
+    <message>
+        <source>Complete profile</source>
+        <translation>Profil complet</translation>
+    </message>
+    <message>
+        <source>Operations profile</source>
+        <translation>Profil des opérations</translation>
+    </message>
+    <message>
+        <source>Display profile</source>
+        <translation>Profil d&apos;affichage</translation>
+    </message>
+    <message>
+        <source>Keys profile</source>
+        <translation>Profil des touches</translation>
+    </message>
+    <message>
+        <source>Keys configuration</source>
+        <translation>Configuration des touches</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>À propos</translation>
+    </message>
+    <message>
+        <source>Select file %1</source>
+        <translation>Sélectionner le fichier %1</translation>
+    </message>
+    <message>
+        <source>CSV Files (*.csv);;All files(*.*)</source>
+        <translation>Fichiers CSV (*.csv);;Tous les fichiers (*.*)</translation>
+    </message>
+    <message>
+        <source>Origin of your CSV file</source>
+        <translation>Origine de votre fichier CSV</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Click on the origin of your CSV file : &lt;p&gt;Yes for French if number looks like 1,2 and separators are &apos;;&apos; for synchronous files and tab for asynchronous files.&lt;p&gt;No for International if number looks like 1.2 and separators are &apos;,&apos;.</source>
+        <translation>&lt;p&gt;Cliquez sur l&apos;origine de votre fichier CSV : &lt;p&gt;Oui pour un fichier français si les nombres s&apos;écrivent 1,2 et si les séparateurs sont &apos;;&apos; pour les fichiers synchrones et la tabulation pour les fichiers asynchrones.&lt;p&gt;Non pour un fichier international si les nombres s&apos;écrivent 1.2 et si les séparateurs sont &apos;,&apos;.</translation>
+    </message>
+    <message>
+        <source>Loading data...</source>
+        <translation>Chargement des données...</translation>
+    </message>
+    <message>
+        <source>Unable to load file</source>
+        <translation>Impossible de charger le fichier</translation>
+    </message>
+    <message>
+        <source>Data loaded</source>
+        <translation>Données chargées</translation>
+    </message>
+    <message>
+        <source>The file has too few time stamps to be processed.</source>
+        <translation>Le fichier contient trop peu d&apos;instants pour être traité.</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;&lt;b&gt;Vireo&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;Explore multivariate time series drawn as the inside of a tube: fly through it, select values, find correlated blocks and annotate them.&lt;/p&gt;&lt;p&gt;Written by the Vireo developers with Qt %2.&lt;/p&gt;&lt;p&gt;Palette presets: ColorBrewer, by Cynthia A. Brewer, Pennsylvania State University.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;&lt;b&gt;Vireo&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;Explorez des séries temporelles multivariées dessinées comme l&apos;intérieur d&apos;un tube : parcourez-le, sélectionnez des valeurs, trouvez les blocs corrélés et annotez-les.&lt;/p&gt;&lt;p&gt;Écrit par les développeurs de Vireo avec Qt %2.&lt;/p&gt;&lt;p&gt;Palettes prédéfinies : ColorBrewer, de Cynthia A. Brewer, Pennsylvania State University.&lt;/p&gt;</translation>
+    </message>
+</context>
+</TS>
