@@ -3,6 +3,7 @@
 #include <QtNumeric>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <new>
 
@@ -36,15 +37,15 @@ void addRow(double *accumulator, const double *row, int count)
 {
     for (int a = 0; a < count; ++a) {
         const double x = row[a];
-        if (!qIsNaN(x))
-            accumulator[a] = qIsNaN(accumulator[a]) ? x : accumulator[a] + x;
+        if (!std::isnan(x))
+            accumulator[a] = std::isnan(accumulator[a]) ? x : accumulator[a] + x;
     }
 }
 
 void countRow(int *count, const double *row, int attributes)
 {
     for (int a = 0; a < attributes; ++a)
-        count[a] += qIsNaN(row[a]) ? 0 : 1;
+        count[a] += std::isnan(row[a]) ? 0 : 1;
 }
 
 // Ties keep the value held, hence the strict comparisons.
@@ -52,7 +53,7 @@ void maxRow(double *accumulator, const double *row, int count)
 {
     for (int a = 0; a < count; ++a) {
         const double x = row[a];
-        if (!qIsNaN(x) && (qIsNaN(accumulator[a]) || x > accumulator[a]))
+        if (!std::isnan(x) && (std::isnan(accumulator[a]) || x > accumulator[a]))
             accumulator[a] = x;
     }
 }
@@ -61,7 +62,7 @@ void minRow(double *accumulator, const double *row, int count)
 {
     for (int a = 0; a < count; ++a) {
         const double x = row[a];
-        if (!qIsNaN(x) && (qIsNaN(accumulator[a]) || x < accumulator[a]))
+        if (!std::isnan(x) && (std::isnan(accumulator[a]) || x < accumulator[a]))
             accumulator[a] = x;
     }
 }
@@ -202,7 +203,7 @@ void Agregation::close(Cells &cells, const Step &step, const QVector<qint64> &ti
     const double length = double(times.at(step.end) - times.at(step.end - 1));
     double *carry = cells.carry.data();
     for (int a = 0; a < attributes; ++a) {
-        if (qIsNaN(accumulator[a]) || qIsNaN(last[a]))
+        if (std::isnan(accumulator[a]) || std::isnan(last[a]))
             continue;
         const double share = last[a] * after / length;
         accumulator[a] -= share;

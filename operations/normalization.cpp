@@ -2,7 +2,13 @@
 
 #include <QtNumeric>
 
+#include <cmath>
+
 namespace {
+
+// Attributes are scaled a block at a time so that each pass over the rows
+// reads whole cache lines instead of one value per line.
+constexpr int BlockSize = 32;
 
 struct Range
 {
@@ -11,42 +17,65 @@ struct Range
 
     void add(double x)
     {
-        if (qIsNaN(x))
+        if (std::isnan(x))
             return;
-        if (qIsNaN(min) || min > x)
+        if (std::isnan(min) || min > x)
             min = x;
-        if (qIsNaN(max) || max < x)
+        if (std::isnan(max) || max < x)
             max = x;
     }
 };
 
-Range rangeOf(const double *values, qsizetype count, qsizetype stride)
+// The rows' values of attributes [first, end).
+struct Block
 {
-    Range range;
-    for (qsizetype i = 0; i < count; ++i)
-        range.add(values[i * stride]);
-    return range;
+    double *values;
+    int times;
+    int stride;
+    int first;
+    int end;
+
+    double *row(int t) const { return values + qsizetype(t) * stride; }
+};
+
+void measure(const Block &block, Range *ranges)
+{
+    for (int t = 0; t < block.times; ++t) {
+        const double *row = block.row(t);
+        for (int a = block.first; a < block.end; ++a)
+            ranges[a].add(row[a]);
+    }
 }
 
-void scaleColumn(double *column, int times, int stride, const Range &range)
+void scale(const Block &block, const Range *ranges)
 {
-    if (qIsNaN(range.min))
-        return; // nothing but missing values
-    if (range.min == range.max) {
-        // A constant is data, not missing data: it sits at the bottom.
-        for (int t = 0; t < times; ++t) {
-            double &v = column[qsizetype(t) * stride];
-            if (!qIsNaN(v))
-                v = 0.0;
-        }
-        return;
+    double scales[BlockSize];
+    double shifts[BlockSize];
+    bool constant = false;
+    for (int a = block.first; a < block.end; ++a) {
+        const Range &r = ranges[a];
+        // A constant is data, not missing data: it sits at the bottom (0).
+        const bool flat = r.min == r.max;
+        constant = constant || flat;
+        scales[a - block.first] = flat ? 0.0 : 1.0 / (r.max - r.min);
+        shifts[a - block.first] = flat ? 0.0 : -(scales[a - block.first] * r.min);
     }
-    const double scale = 1.0 / (range.max - range.min);
-    const double shift = -(scale * range.min);
-    // NaN stays NaN through the arithmetic.
-    for (int t = 0; t < times; ++t) {
-        double &v = column[qsizetype(t) * stride];
-        v = v * scale + shift;
+    // NaN stays NaN through the arithmetic, and so does an empty range.
+    for (int t = 0; t < block.times; ++t) {
+        double *row = block.row(t) + block.first;
+        for (int i = 0; i < block.end - block.first; ++i)
+            row[i] = row[i] * scales[i] + shifts[i];
+    }
+    if (!constant)
+        return;
+    // Only an infinite constant is not brought to 0 by a zero scale.
+    for (int a = block.first; a < block.end; ++a) {
+        if (ranges[a].min != ranges[a].max || !std::isinf(ranges[a].min))
+            continue;
+        for (int t = 0; t < block.times; ++t) {
+            double &v = block.row(t)[a];
+            v = std::isnan(v) ? v : 0.0;
+        }
     }
 }
 
@@ -60,26 +89,31 @@ void Normalization::run()
 {
     Data output = m_data;
     const int attributes = output.attributeCount();
-    const int times = output.timeCount();
-    double *values = output.values.data();
     const bool local = m_modeNormalisation == Local;
-    Range range;
-    if (!local)
-        range = rangeOf(values, output.values.size(), 1);
-
+    QVector<Range> ranges(attributes);
+    Block block{output.values.data(), output.timeCount(), attributes, 0, attributes};
+    if (!local) {
+        Range all;
+        for (double x : qAsConst(output.values))
+            all.add(x);
+        ranges.fill(all);
+    }
     int reported = 0;
-    for (int a = 0; a < attributes; ++a) {
+    for (block.first = 0; block.first < attributes; block.first += BlockSize) {
+        block.end = qMin(block.first + BlockSize, attributes);
         if (local)
-            range = rangeOf(values + a, times, attributes);
-        scaleColumn(values + a, times, attributes, range);
-        if (isStopRequested()) {
-            dispose();
-            return;
-        }
-        const int p = percent(a, attributes);
-        if (p > reported) {
-            reported = p;
-            setProgress(p);
+            measure(block, ranges.data());
+        scale(block, ranges.constData());
+        for (int a = block.first; a < block.end; ++a) {
+            if (isStopRequested()) {
+                dispose();
+                return;
+            }
+            const int p = percent(a, attributes);
+            if (p > reported) {
+                reported = p;
+                setProgress(p);
+            }
         }
     }
     succeed(output);
