@@ -37,8 +37,6 @@ VireoMainWindow::VireoMainWindow(QWidget *parent) : QMainWindow(parent), ui(null
     initResources();
     ui = new Ui::VireoMainWindow;
     ui->setupUi(this);
-    currentTask = nullptr;
-    stage = 0;
 
     connectActions();
     connectEditors();
@@ -52,7 +50,6 @@ VireoMainWindow::VireoMainWindow(QWidget *parent) : QMainWindow(parent), ui(null
     ui->correlationTreeView->hide();
     ui->correlationTreeView->setHeaderHidden(false);
     ui->annotationTreeWidget->hide();
-    correlationShown = false;
 }
 
 VireoMainWindow::~VireoMainWindow()

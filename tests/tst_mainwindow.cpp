@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -180,35 +181,22 @@ void TestMainWindow::widgetTree()
     QCOMPARE(w->locale(), QLocale(QLocale::English, QLocale::UnitedStates));
     QVERIFY(child<VireoGLWidget>(*w, "glWidget"));
 
+    // clang-format off
     const QList<QPair<const char *, const char *>> texts = {
-        {"grp0FileInfos", "File Information :"},
-        {"label_2", "Name: "},
-        {"label_3", "Number of attributes:"},
-        {"label_4", "Start time:"},
-        {"label_5", "End time:"},
-        {"grp1Agregation", "Agregation:"},
-        {"label", "ΔT - GMT"},
-        {"label_6", "ΔT - Epoch"},
-        {"label_16", "ΔT - Step count"},
-        {"label_17", "Agregation Mode:"},
-        {"grp2Normalization", "Normalization:"},
-        {"label_23", "Normalization Mode:"},
-        {"radioNormalizationLocal", "Local"},
-        {"radioNormalizationGlobal", "Global"},
-        {"grp3Reorganization", "Reorganization:"},
-        {"label_21", "Algorithm:"},
-        {"grp4Display", "Display"},
-        {"label_26", "Time"},
-        {"radioBtnEpoch", "Epoch"},
-        {"radioBtnGMT", "GMT"},
-        {"label_24", "Display mode"},
-        {"grp4Display_2", "Colors"},
-        {"pushButton", "Color Brewer"},
-        {"grp5Correlation", "Correlation"},
-        {"label_22", "Lookup zone:"},
-        {"label_25", "Threshold"},
-        {"correlationThresholdLabel", "0.10"},
+        {"grp0FileInfos", "File Information :"}, {"label_2", "Name: "},
+        {"label_3", "Number of attributes:"}, {"label_4", "Start time:"},
+        {"label_5", "End time:"}, {"grp1Agregation", "Agregation:"}, {"label", "ΔT - GMT"},
+        {"label_6", "ΔT - Epoch"}, {"label_16", "ΔT - Step count"},
+        {"label_17", "Agregation Mode:"}, {"grp2Normalization", "Normalization:"},
+        {"label_23", "Normalization Mode:"}, {"radioNormalizationLocal", "Local"},
+        {"radioNormalizationGlobal", "Global"}, {"grp3Reorganization", "Reorganization:"},
+        {"label_21", "Algorithm:"}, {"grp4Display", "Display"}, {"label_26", "Time"},
+        {"radioBtnEpoch", "Epoch"}, {"radioBtnGMT", "GMT"}, {"label_24", "Display mode"},
+        {"grp4Display_2", "Colors"}, {"pushButton", "Color Brewer"},
+        {"grp5Correlation", "Correlation"}, {"label_22", "Lookup zone:"},
+        {"label_25", "Threshold"}, {"correlationThresholdLabel", "0.10"},
         {"selectedValueLabel", "No selection"}};
+    // clang-format on
     for (const auto &t : texts) {
         QObject *o = w->findChild<QObject *>(QLatin1String(t.first));
         QVERIFY2(o, t.first);
@@ -219,6 +207,22 @@ void TestMainWindow::widgetTree()
         QVERIFY(child<QLineEdit>(*w, name)->isReadOnly());
         QVERIFY(text(*w, name).isEmpty());
     }
+    // Each colour editor with the label on its left in the form.
+    const QList<QPair<const char *, const char *>> colours = {
+        {"gradientColorsForValuesWidget", "Values"}, {"missingValuesColorWidget", "Missing value"},
+        {"backgroundColorWidget", "Background"},     {"selectionColorWidget", "Selection"},
+        {"correlationColorWidget", "Correlation"},   {"widthColorWidget", "Width"}};
+    auto *form = qobject_cast<QFormLayout *>(child<QGroupBox>(*w, "grp4Display_2")->layout());
+    for (const auto &c : colours) {
+        QWidget *editor = child<QWidget>(*w, c.first);
+        auto *label = qobject_cast<QLabel *>(form->labelForField(editor));
+        QVERIFY2(label, c.first);
+        QCOMPARE(label->text(), QLatin1String(c.second));
+        QCOMPARE(editor->minimumSize(), QSize(20, c == colours.first() ? 200 : 20));
+    }
+    QVERIFY(child<VireoGradientColorWidget>(*w, "gradientColorsForValuesWidget"));
+    QCOMPARE(w->findChildren<VireoColorWidget *>().size(), 5);
+
     QVERIFY(child<QRadioButton>(*w, "radioNormalizationLocal")->isChecked());
     QVERIFY(child<QRadioButton>(*w, "radioBtnGMT")->isChecked());
     QVERIFY(!child<QRadioButton>(*w, "radioBtnEpoch")->isChecked());
@@ -483,6 +487,9 @@ void TestMainWindow::openFileFlow()
     QVERIFY(w->warnings.isEmpty());
     QCOMPARE(text(*w, "txtNbAttribut"), attributes);
     QCOMPARE(text(*w, "txtNom"), attributes.isEmpty() ? QString() : file);
+    // Every file starts with the value 1.5, written "1,5" in the French one.
+    if (!attributes.isEmpty())
+        QCOMPARE(child<VireoGLWidget>(*w, "glWidget")->data().value(0, 0), 1.5);
 }
 
 void TestMainWindow::failedLoadKeepsData()
@@ -615,9 +622,10 @@ void TestMainWindow::translation()
     QVERIFY(QDir::setCurrent(QCoreApplication::applicationDirPath() + "/.."));
     QTranslator french;
     const bool found = french.load(VireoMainWindow::translationFileName("fr_FR"));
+    const bool foundOther = QTranslator().load(VireoMainWindow::translationFileName("xx_XX"));
     QDir::setCurrent(previous);
     QVERIFY(found);
-    QVERIFY(!QTranslator().load(VireoMainWindow::translationFileName("xx_XX")));
+    QVERIFY(!foundOther);
 
     QCoreApplication::installTranslator(&french);
     TestWindow fr;
