@@ -514,12 +514,13 @@ void TestOperations::stopRequestsHonoured_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<Data>("data");
     QTest::addColumn<bool>("atOnce");
-    QTest::newRow("agregation") << "agregation" << grid(100, 50000) << true;
-    QTest::newRow("normalization") << "normalization" << grid(500, 20000) << true;
-    QTest::newRow("first value") << "first" << grid(1000, 5000, 1) << true;
-    QTest::newRow("bea") << "bea" << grid(300, 20000) << true;
-    // Stops once the work is well under way.
-    QTest::newRow("bea running") << "bea" << grid(300, 20000) << false;
+    // Asked to stop right after start(): the first check point disposes.
+    QTest::newRow("agregation") << "agregation" << grid(50, 40000) << true;
+    QTest::newRow("normalization") << "normalization" << grid(200, 10000) << true;
+    QTest::newRow("first value") << "first" << grid(400, 5000, 1) << true;
+    QTest::newRow("bea") << "bea" << grid(100, 5000) << true;
+    // Asked at the first progress notification; some 1.5e9 products remain.
+    QTest::newRow("bea running") << "bea" << grid(500, 12000) << false;
 }
 
 void TestOperations::stopRequestsHonoured()
