@@ -75,6 +75,9 @@ VireoGLWidget::VireoGLWidget(QWidget *parent)
 VireoGLWidget::~VireoGLWidget()
 {
     cleanup();
+    // The base class destroys the context later, when this part is gone.
+    if (context())
+        disconnect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &VireoGLWidget::cleanup);
 }
 
 void VireoGLWidget::cleanup()
