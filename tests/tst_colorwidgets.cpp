@@ -9,67 +9,58 @@ template <typename Base> class Answering : public Base
 public:
     QList<QColor> answers;
     int asked = 0;
-    QColor initial;
-    QString title;
-    QColorDialog::ColorDialogOptions options;
+    QString how; // "initial title options"
 
 protected:
-    QColor askColor(const QColor &init, const QString &t,
-                    QColorDialog::ColorDialogOptions opts) override
+    QColor askColor(const QColor &initial, const QString &title,
+                    QColorDialog::ColorDialogOptions options) override
     {
-        ++asked;
-        initial = init;
-        title = t;
-        options = opts;
+        ++asked, how = QStringLiteral("%1 %2 %3").arg(initial.name(), title).arg(options);
         return answers.isEmpty() ? QColor() : answers.takeFirst();
     }
 };
-using ColorWidget = Answering<VireoColorWidget>;
-using GradientWidget = Answering<VireoGradientColorWidget>;
 
-static const QColor blue(0, 0, 255), cyan(170, 255, 255), red(255, 0, 0), green(0, 255, 0);
+static const QHash<QChar, QColor> colors{
+    {'b', Qt::blue}, {'c', {170, 255, 255}}, {'r', Qt::red}, {'g', Qt::green}, {'y', Qt::yellow}};
 
-static QLinearGradient gradientOf(const QGradientStops &stops)
+// "0b .5r 1c": blue at 0, red at 0.5, cyan at 1.
+static QLinearGradient gradientOf(const QString &text)
 {
-    QLinearGradient g;
-    g.setStops(stops);
-    return g;
-}
-
-static QGradientStops lastStops(const QSignalSpy &spy)
-{
-    return spy.last().at(0).value<QLinearGradient>().stops();
+    QLinearGradient gradient;
+    for (const QString &stop : text.split(' ', Qt::SkipEmptyParts))
+        gradient.setColorAt(stop.chopped(1).toDouble(), colors.value(stop.back()));
+    return gradient;
 }
 
 // 40 x 200: widget position p sits at y = 200 p, one pixel is 0.005.
-static void showWidget(QWidget &w, const QSize &size = QSize(40, 200))
+static void show(QWidget &w, const QSize &size = QSize(40, 200))
 {
     w.resize(size);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
 }
 
-static void moveTo(QWidget &w, int y)
+// A letter per gesture, then its y: P/U left press/release, C left click, D double click
+// (alone: the window system sends C D U), Q right press, R right click, X middle click,
+// M move with the left button held; F0 makes the widget read-only.
+static void play(VireoGradientColorWidget &w, const QString &script)
 {
-    const QPoint pos(20, y);
-    QMouseEvent move(QEvent::MouseMove, pos, w.mapToGlobal(pos), Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
-    QCoreApplication::sendEvent(&w, &move);
-}
-
-// What the window system delivers for a double click; QTest::mouseDClick sends only the third.
-static void doubleClickAt(QWidget &w, int y)
-{
-    QTest::mouseClick(&w, Qt::LeftButton, {}, QPoint(20, y));
-    QTest::mouseDClick(&w, Qt::LeftButton, {}, QPoint(20, y));
-    QTest::mouseRelease(&w, Qt::LeftButton, {}, QPoint(20, y));
-}
-
-static bool near(const QColor &actual, const QColor &expected)
-{
-    return qAbs(actual.red() - expected.red()) <= 2 &&
-           qAbs(actual.green() - expected.green()) <= 2 &&
-           qAbs(actual.blue() - expected.blue()) <= 2;
+    using namespace QTest;
+    const MouseAction actions[] = {MousePress, MouseRelease, MouseClick, MouseDClick,
+                                   MousePress, MouseClick,   MouseClick};
+    for (const QString &step : script.split(' ')) {
+        const QPoint at(20, step.mid(1).toInt());
+        const int i = QStringLiteral("PUCDQRX").indexOf(step[0]);
+        const auto button = i < 4 ? Qt::LeftButton : i < 6 ? Qt::RightButton : Qt::MiddleButton;
+        QMouseEvent move(QEvent::MouseMove, at, w.mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        if (i >= 0)
+            mouseEvent(actions[i], &w, button, {}, at);
+        else if (step[0] == 'M')
+            QCoreApplication::sendEvent(&w, &move);
+        else
+            w.setFlags(VireoGradientColorWidget::ReadOnly);
+    }
 }
 
 class TestColorWidgets : public QObject
@@ -78,184 +69,93 @@ class TestColorWidgets : public QObject
 
 private slots:
     void colorWidget();
-    void flip();
     void painting();
-    void addAndDrag();
-    void merge();
-    void endStopsStay();
-    void rightClick();
-    void doubleClick();
-    void readOnly();
+    void gestures_data();
+    void gestures();
 };
 
 void TestColorWidgets::colorWidget()
 {
-    ColorWidget w;
-    showWidget(w, QSize(20, 20));
+    Answering<VireoColorWidget> w;
+    show(w, QSize(20, 20));
     QSignalSpy spy(&w, &VireoColorWidget::colorChanged);
-    w.setColor(QColor(100, 0, 0));
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(w.grab().toImage().pixelColor(10, 10), QColor(100, 0, 0));
-
-    QTest::mouseClick(&w, Qt::RightButton); // cancelled
-    QCOMPARE(w.asked, 1);
-    QCOMPARE(w.initial, QColor(Qt::black));
-    QCOMPARE(w.title, QStringLiteral("Select Color"));
-    QCOMPARE(w.options, QColorDialog::ColorDialogOptions(QColorDialog::DontUseNativeDialog));
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(w.color(), QColor(100, 0, 0));
-
-    w.answers << QColor(Qt::yellow);
-    QTest::mouseClick(&w, Qt::LeftButton);
-    QCOMPARE(spy.count(), 2);
-    QCOMPARE(spy.last().at(0).value<QColor>(), QColor(Qt::yellow));
+    w.answers << Qt::yellow;
+    QTest::mouseClick(&w, Qt::RightButton);
+    QTest::mouseClick(&w, Qt::LeftButton); // cancelled
     QCOMPARE(w.grab().toImage().pixelColor(10, 10), QColor(Qt::yellow));
-}
-
-void TestColorWidgets::flip()
-{
-    GradientWidget w;
-    QSignalSpy spy(&w, &VireoGradientColorWidget::gradientChanged);
-    const QGradientStops given{{0.0, blue}, {0.25, red}, {1.0, cyan}};
-    w.setGradient(gradientOf(given));
-    QCOMPARE(w.stops(), (QGradientStops{{0.0, cyan}, {0.75, red}, {1.0, blue}}));
     QCOMPARE(spy.count(), 1);
-    QCOMPARE(lastStops(spy), given);
-    QCOMPARE(w.gradient().stops(), given);
+    QCOMPARE(spy.last().at(0).value<QColor>(), QColor(Qt::yellow));
+    QCOMPARE(w.asked, 2);
+    QCOMPARE(w.how, QStringLiteral("#000000 Select Color 4")); // 4: DontUseNativeDialog
 }
 
 void TestColorWidgets::painting()
 {
-    GradientWidget w;
+    VireoGradientColorWidget w;
     // Flat bands: green on rows 0..20, red on 90..110, blue on 180..200.
-    w.setGradient(gradientOf(
-        {{0.0, blue}, {0.1, blue}, {0.45, red}, {0.55, red}, {0.9, green}, {1.0, green}}));
-    showWidget(w);
+    w.setGradient(gradientOf("0b .1b .45r .55r .9g 1g"));
+    show(w);
     const QImage image = w.grab().toImage();
-    QCOMPARE(image.pixelColor(20, 10), green);
-    QCOMPARE(image.pixelColor(20, 100), red);
-    QCOMPARE(image.pixelColor(20, 190), blue);
+    QCOMPARE(image.pixelColor(20, 10), QColor(Qt::green));
+    QCOMPARE(image.pixelColor(20, 100), QColor(Qt::red));
+    QCOMPARE(image.pixelColor(20, 190), QColor(Qt::blue));
     // Marker of the stop at y = 90 spans rows 85..94: grey outline, then grey at alpha 100
-    // over red: 146 * 100 / 255 = 57, + 255 * 155 / 255 = 212.
+    // over red: 146 * 100 / 255 = 57, + 255 * 155 / 255 = 212 (blending may round by 2).
     QCOMPARE(image.pixelColor(0, 90), QColor(146, 146, 146));
-    QVERIFY(near(image.pixelColor(20, 90), QColor(212, 57, 57)));
+    const QColor m = image.pixelColor(20, 90);
+    QVERIFY(QVector3D(m.red() - 212, m.green() - 57, m.blue() - 57).length() <= 3);
 }
 
-void TestColorWidgets::addAndDrag()
+void TestColorWidgets::gestures_data()
 {
-    GradientWidget w;
-    w.setGradient(gradientOf({{0.0, blue}, {1.0, cyan}}));
-    showWidget(w);
+    // "given stops | gestures | dialog answers | expected stops", stops as seen outside (0 at
+    // the bottom); the widget shows them flipped, 0 at the top.
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<int>("signalCount"); // setGradient's included
+    QTest::addColumn<int>("asked");
+    // Added at 0.5, dragged to 0.75 (outside 0.25); the move after the release is ignored.
+    QTest::newRow("add, drag") << "0b 1c | P100 M150 U150 M50 | r | 0b .25r 1c" << 3 << 1;
+    QTest::newRow("add to empty") << " | C50 | r | .75r" << 1 << 1;
+    // Green (widget 0.5) released at 0.755, 0.005 from red (0.75): red takes its colour. The
+    // release stays silent; the middle click announces the merged state.
+    QTest::newRow("merge") << "0b .25r .5g 1c | P100 M151 U151 X50 | | 0b .25g 1c" << 4 << 0;
+    // The top end stop released 1 px from green is never merged away.
+    QTest::newRow("end stop") << "0b .5r .995g 1c | C0 | | 0b .5r .995g 1c" << 2 << 0;
+    // Right clicks on an end stop and on empty space do nothing; on an inner stop, remove it.
+    QTest::newRow("right click") << "0b .5r 1c | R2 R50 R100 | | 0b 1c" << 4 << 0;
+    // Red (index 1) removed while green (index 2) is dragged: the drag stays on green.
+    QTest::newRow("remove while dragging")
+        << "0b .5g .75r 1c | P100 Q50 M150 U150 | | 0b .25g 1c" << 4 << 0;
+    QTest::newRow("double click") << "0b .5r 1c | C100 D100 U100 | y | 0b .5y 1c" << 3 << 1;
+    // Empty space: the click asks to add, the double click to recolour; both cancelled, but
+    // the press still announces.
+    QTest::newRow("double click cancelled") << "0b .5r 1c | C50 D50 U50 | | 0b .5r 1c" << 2 << 2;
+    QTest::newRow("read-only") << "0b .5r 1c | F0 P100 M150 U150 R100 C50 D50 U50 | gg | 0b .5r 1c"
+                               << 1 << 0;
+}
+
+void TestColorWidgets::gestures()
+{
+    QFETCH(QString, row);
+    const QStringList part = row.split('|');
+    const QGradientStops expected = gradientOf(part[3]).stops();
+    Answering<VireoGradientColorWidget> w;
+    for (const QChar c : part[2].trimmed())
+        w.answers << colors.value(c);
     QSignalSpy spy(&w, &VireoGradientColorWidget::gradientChanged);
-
-    QTest::mouseClick(&w, Qt::LeftButton, {}, QPoint(20, 100)); // cancelled: nothing added
-    QCOMPARE(w.stops().size(), 2);
-    QCOMPARE(spy.count(), 1);
-
-    w.answers << red;
-    QTest::mousePress(&w, Qt::LeftButton, {}, QPoint(20, 100));
-    QCOMPARE(w.stops(), (QGradientStops{{0.0, cyan}, {0.5, red}, {1.0, blue}}));
-    QCOMPARE(w.draggedStop(), 1);
-    moveTo(w, 150);
-    QCOMPARE(spy.count(), 3);
-    QCOMPARE(lastStops(spy), (QGradientStops{{0.0, blue}, {0.25, red}, {1.0, cyan}}));
-    QTest::mouseRelease(&w, Qt::LeftButton, {}, QPoint(20, 150));
-    moveTo(w, 50); // drag over: nothing follows
-    QCOMPARE(spy.count(), 3);
-    QCOMPARE(w.stops().at(1), QGradientStop(0.75, red));
-    // New marker at y = 150, outline at x = 0.
-    QCOMPARE(w.grab().toImage().pixelColor(0, 150), QColor(146, 146, 146));
-
-    GradientWidget empty; // no stops yet: the new one becomes the first
-    showWidget(empty);
-    empty.answers << red;
-    QTest::mouseClick(&empty, Qt::LeftButton, {}, QPoint(20, 50));
-    QCOMPARE(empty.stops(), (QGradientStops{{0.25, red}}));
-}
-
-void TestColorWidgets::merge()
-{
-    GradientWidget w;
-    w.setGradient(gradientOf({{0.0, blue}, {0.25, red}, {0.5, green}, {1.0, cyan}}));
-    showWidget(w);
-    QSignalSpy spy(&w, &VireoGradientColorWidget::gradientChanged);
-    QTest::mousePress(&w, Qt::LeftButton, {}, QPoint(20, 100)); // green, widget 0.5
-    moveTo(w, 151);                                             // 0.755, 0.005 from red
-    QTest::mouseRelease(&w, Qt::LeftButton, {}, QPoint(20, 151));
-    QCOMPARE(w.stops(), (QGradientStops{{0.0, cyan}, {0.75, green}, {1.0, blue}}));
-    QCOMPARE(spy.count(), 2); // the release itself stays silent
-    QTest::mouseClick(&w, Qt::MiddleButton, {}, QPoint(20, 50));
-    QCOMPARE(lastStops(spy), (QGradientStops{{0.0, blue}, {0.25, green}, {1.0, cyan}}));
-}
-
-void TestColorWidgets::endStopsStay()
-{
-    GradientWidget w;
-    // Inner stops 1 px from each end.
-    w.setGradient(gradientOf({{0.0, blue}, {0.5, red}, {0.995, green}, {1.0, cyan}}));
-    showWidget(w);
-    const QGradientStops before = w.stops();
-    QTest::mouseClick(&w, Qt::LeftButton, {}, QPoint(20, 0)); // top end stop, 0.005 from green
-    QCOMPARE(w.stops(), before);
-
-    // Removing an inner stop while an end stop is held must not leave the drag on a stale index.
-    QTest::mousePress(&w, Qt::LeftButton, {}, QPoint(20, 199));
-    QCOMPARE(w.draggedStop(), 3);
-    QTest::mousePress(&w, Qt::RightButton, {}, QPoint(20, 100));
-    QCOMPARE(w.draggedStop(), 2);
-    QTest::mouseRelease(&w, Qt::LeftButton, {}, QPoint(20, 199));
-    QCOMPARE(w.stops(), (QGradientStops{before.at(0), before.at(1), before.at(3)}));
-}
-
-void TestColorWidgets::rightClick()
-{
-    GradientWidget w;
-    w.setGradient(gradientOf({{0.0, blue}, {0.5, red}, {1.0, cyan}}));
-    showWidget(w);
-    QSignalSpy spy(&w, &VireoGradientColorWidget::gradientChanged);
-    const QGradientStops before = w.stops();
-    QTest::mouseClick(&w, Qt::RightButton, {}, QPoint(20, 2));  // end stop
-    QTest::mouseClick(&w, Qt::RightButton, {}, QPoint(20, 50)); // empty space
-    QCOMPARE(w.stops(), before);
-    QCOMPARE(spy.count(), 2);
-    QTest::mouseClick(&w, Qt::RightButton, {}, QPoint(20, 100));
-    QCOMPARE(lastStops(spy), (QGradientStops{{0.0, blue}, {1.0, cyan}}));
-}
-
-void TestColorWidgets::doubleClick()
-{
-    GradientWidget w;
-    w.setGradient(gradientOf({{0.0, blue}, {0.5, red}, {1.0, cyan}}));
-    showWidget(w);
-    w.answers << QColor(Qt::yellow);
-    doubleClickAt(w, 100);
-    QCOMPARE(w.asked, 1);
-    QCOMPARE(w.initial, QColor(Qt::black));
-    QCOMPARE(w.title, QStringLiteral("Select Color"));
-    QCOMPARE(w.options, QColorDialog::ColorDialogOptions());
-    QCOMPARE(w.stops().at(1), QGradientStop(0.5, QColor(Qt::yellow)));
-
-    const QGradientStops before = w.stops();
-    doubleClickAt(w, 50); // both dialogs cancelled
-    QCOMPARE(w.asked, 3);
-    QCOMPARE(w.stops(), before);
-}
-
-void TestColorWidgets::readOnly()
-{
-    GradientWidget w;
-    w.setGradient(gradientOf({{0.0, blue}, {0.5, red}, {1.0, cyan}}));
-    w.setFlags(VireoGradientColorWidget::ReadOnly);
-    showWidget(w);
-    QSignalSpy spy(&w, &VireoGradientColorWidget::gradientChanged);
-    w.answers << green << green;
-    QTest::mousePress(&w, Qt::LeftButton, {}, QPoint(20, 100));
-    moveTo(w, 150);
-    QTest::mouseClick(&w, Qt::RightButton, {}, QPoint(20, 100));
-    doubleClickAt(w, 50);
-    QCOMPARE(w.asked, 0);
-    QCOMPARE(spy.count(), 0);
-    QCOMPARE(w.stops().size(), 3);
+    if (!part[0].trimmed().isEmpty()) // an empty QGradient reports black to white
+        w.setGradient(gradientOf(part[0]));
+    show(w);
+    play(w, part[1].trimmed());
+    // Flipping back by hand is exact here: 1 - (1 - p) == p for every p used.
+    QGradientStops shown;
+    for (const QGradientStop &stop : w.stops())
+        shown.prepend({1.0 - stop.first, stop.second});
+    QCOMPARE(shown, expected);
+    QCOMPARE(spy.last().at(0).value<QLinearGradient>().stops(), expected); // from gradient()
+    QTEST(spy.count(), "signalCount");
+    QTEST(w.asked, "asked");
+    QCOMPARE(w.how, w.asked ? QStringLiteral("#000000 Select Color 0") : QString());
 }
 
 QTEST_MAIN(TestColorWidgets)
