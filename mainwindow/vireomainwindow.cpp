@@ -439,55 +439,25 @@ void VireoMainWindow::agregationDeltaTimeStepCountChanged() {}
 
 void VireoMainWindow::agregationDeltaTimeGMTChanged() {}
 
-void VireoMainWindow::agregated(Task *task)
-{
-    Q_UNUSED(task)
-}
+void VireoMainWindow::agregated(Task *) {}
 
-void VireoMainWindow::agregated(Data result)
-{
-    Q_UNUSED(result)
-}
+void VireoMainWindow::agregated(Data) {}
 
-void VireoMainWindow::normalized(Task *task)
-{
-    Q_UNUSED(task)
-}
+void VireoMainWindow::normalized(Task *) {}
 
-void VireoMainWindow::normalized(Data result)
-{
-    Q_UNUSED(result)
-}
+void VireoMainWindow::normalized(Data) {}
 
-void VireoMainWindow::reorganized(Task *task)
-{
-    Q_UNUSED(task)
-}
+void VireoMainWindow::reorganized(Task *) {}
 
-void VireoMainWindow::reorganized(Data result)
-{
-    Q_UNUSED(result)
-}
+void VireoMainWindow::reorganized(Data) {}
 
-void VireoMainWindow::startCorrelation(Selection selection)
-{
-    Q_UNUSED(selection)
-}
+void VireoMainWindow::startCorrelation(Selection) {}
 
-void VireoMainWindow::correlated(Task *task)
-{
-    Q_UNUSED(task)
-}
+void VireoMainWindow::correlated(Task *) {}
 
-void VireoMainWindow::on_correlationThreshold_valueChanged(int value)
-{
-    Q_UNUSED(value)
-}
+void VireoMainWindow::on_correlationThreshold_valueChanged(int) {}
 
-void VireoMainWindow::on_correlationMode_currentIndexChanged(int index)
-{
-    Q_UNUSED(index)
-}
+void VireoMainWindow::on_correlationMode_currentIndexChanged(int) {}
 
 // --- export, profiles, key bindings and palettes
 
@@ -519,37 +489,16 @@ void VireoMainWindow::on_pushButton_clicked() {}
 
 // --- selection, correlation and annotation panels
 
-void VireoMainWindow::selectionChanged(Selection selection)
-{
-    Q_UNUSED(selection)
-}
+void VireoMainWindow::selectionChanged(Selection) {}
 
-void VireoMainWindow::correlationSelectionChanged(Selections selections)
-{
-    Q_UNUSED(selections)
-}
+void VireoMainWindow::correlationSelectionChanged(Selections) {}
 
-void VireoMainWindow::corrItemSelected(QModelIndex index)
-{
-    Q_UNUSED(index)
-}
+void VireoMainWindow::corrItemSelected(QModelIndex) {}
 
-void VireoMainWindow::corrItemActivated(QModelIndex index)
-{
-    Q_UNUSED(index)
-}
+void VireoMainWindow::corrItemActivated(QModelIndex) {}
 
-void VireoMainWindow::annotationsChanged(Annotations annot)
-{
-    Q_UNUSED(annot)
-}
+void VireoMainWindow::annotationsChanged(Annotations) {}
 
-void VireoMainWindow::annotItemSelected(QModelIndex index)
-{
-    Q_UNUSED(index)
-}
+void VireoMainWindow::annotItemSelected(QModelIndex) {}
 
-void VireoMainWindow::annotItemActivated(QModelIndex index)
-{
-    Q_UNUSED(index)
-}
+void VireoMainWindow::annotItemActivated(QModelIndex) {}
