@@ -117,6 +117,8 @@ private:
         m_pos += count;
     }
 
+    // QSaveFile keeps no record of a short write (a disk filling up midway),
+    // so the count of every write is checked here.
     void writeOut(const char *data, qsizetype length)
     {
         if (m_ok && length > 0)
