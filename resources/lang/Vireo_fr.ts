@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fr_FR" sourcelanguage="en_US">
 <context>
+    <name>CsvExporter</name>
+    <message>
+        <source>Unable to write file %1.</source>
+        <translation>Impossible d&apos;écrire le fichier %1.</translation>
+    </message>
+</context>
+<context>
     <name>QPlatformTheme</name>
     <message>
         <source>OK</source>
