@@ -8,7 +8,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLabel>
 #include <QPushButton>
 #include <QResource>
 #include <QtTest>
@@ -62,11 +61,10 @@ struct Palettes
     {
         return dialog.findChild<ColorBrewerWidget *>(name);
     }
-    QComboBox *count() { return dialog.findChild<QComboBox *>("comboBox"); }
     // Picks the count from the list; true once the new swatches are on screen.
     bool setCount(int index)
     {
-        count()->setCurrentIndex(index);
+        dialog.findChild<QComboBox *>("comboBox")->setCurrentIndex(index);
         return QTest::qWaitFor([this] {
             const QList<ColorBrewerWidget *> shown = dialog.swatches();
             return std::all_of(shown.begin(), shown.end(),
@@ -199,23 +197,6 @@ private slots:
         QCOMPARE(d.dialog.findChildren<ColorBrewerWidget *>().size(), 18);
     }
 
-    void bluesSwatch()
-    {
-        ColorBrewerDialog dialog;
-        QVERIFY(showOnScreen(dialog));
-        Palettes d{dialog};
-        ColorBrewerWidget *blues = d.swatch("Blues");
-        QVERIFY(blues);
-        QCOMPARE(stopsOf(blues->gradient()), blues3);
-        // Drawn the other way up: the first colour at the bottom.
-        QCOMPARE(blues->stops().first().second, blues3.last().second);
-        QCOMPARE(blues->stops().last().second, blues3.first().second);
-        // A press and a drag leave a preset swatch alone.
-        QTest::mousePress(blues, Qt::LeftButton, {}, QPoint(10, blues->height() / 2));
-        QTest::mouseRelease(blues, Qt::LeftButton, {}, QPoint(10, blues->height() / 4));
-        QCOMPARE(stopsOf(blues->gradient()), blues3);
-    }
-
     void selectionByClick()
     {
         ColorBrewerDialog dialog;
@@ -282,19 +263,6 @@ private slots:
         QCOMPARE(after.pixelColor(w / 2, y), before.pixelColor(w / 2, y));
         QVERIFY(before.pixelColor(w / 2, y).lightness() <
                 before.pixelColor(w / 2, blues->height() - y).lightness());
-    }
-
-    void frenchTexts()
-    {
-        // The build puts lang/ in the top build folder, one level above the tests.
-        QTranslator french;
-        QVERIFY(french.load("lang/Vireo_fr", QCoreApplication::applicationDirPath() + "/.."));
-        QCoreApplication::installTranslator(&french);
-        ColorBrewerDialog dialog;
-        QCoreApplication::removeTranslator(&french);
-        QCOMPARE(dialog.windowTitle(), "Préréglages Color brewer 2");
-        QCOMPARE(dialog.findChild<QLabel *>("label")->text(), "Nombre de pas :");
-        QCOMPARE(dialog.swatches().size(), 18);
     }
 
     void mainWindowTakesPalette_data()
