@@ -3,6 +3,7 @@
 #include "core/task.h"
 #include "io/filereader.h"
 #include "ui_vireomainwindow.h"
+#include "widgets/colorbrewerdialog.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -344,7 +345,9 @@ void VireoMainWindow::displayAbout()
            "select values, find correlated blocks and annotate them.</p>"
            "<p>Written by the Vireo developers with Qt %2.</p>"
            "<p>Palette presets: ColorBrewer, by Cynthia A. Brewer, Pennsylvania State "
-           "University.</p>")
+           "University, under the Apache License 2.0. This product includes color "
+           "specifications and designs developed by Cynthia Brewer "
+           "(http://colorbrewer.org/).</p>")
             .arg(QStringLiteral(VIREO_VERSION), QString::fromLatin1(qVersion())));
 }
 
@@ -485,7 +488,20 @@ void VireoMainWindow::openKeysProfile() {}
 
 void VireoMainWindow::keyConfiguration() {}
 
-void VireoMainWindow::on_pushButton_clicked() {}
+void VireoMainWindow::on_pushButton_clicked()
+{
+    ColorBrewerDialog dialog(this);
+    if (execPaletteDialog(&dialog) != QDialog::Accepted || !dialog.hasSelection())
+        return;
+    // The widget announces the new gradient and the view follows through
+    // onGradientColorForValuesChanged.
+    ui->gradientColorsForValuesWidget->setGradient(dialog.selectedGradient());
+}
+
+int VireoMainWindow::execPaletteDialog(QDialog *dialog)
+{
+    return dialog->exec();
+}
 
 // --- selection, correlation and annotation panels
 

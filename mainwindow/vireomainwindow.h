@@ -53,6 +53,7 @@ protected:
     virtual QMessageBox::StandardButton askQuestion(const QString &title, const QString &text);
     virtual void showWarning(const QString &title, const QString &text);
     virtual void showInformation(const QString &title, const QString &text);
+    virtual int execPaletteDialog(QDialog *dialog);
 
 private slots:
     void openSyncFile();

@@ -9,6 +9,41 @@
     </message>
 </context>
 <context>
+    <name>ColorBrewerDialog</name>
+    <message>
+        <source>Color brewer 2 presets</source>
+        <translation>Préréglages Color brewer 2</translation>
+    </message>
+    <message>
+        <source>Number of steps :</source>
+        <translation>Nombre de pas :</translation>
+    </message>
+    <message>
+        <source>3</source>
+        <translation>3</translation>
+    </message>
+    <message>
+        <source>4</source>
+        <translation>4</translation>
+    </message>
+    <message>
+        <source>5</source>
+        <translation>5</translation>
+    </message>
+    <message>
+        <source>6</source>
+        <translation>6</translation>
+    </message>
+    <message>
+        <source>7</source>
+        <translation>7</translation>
+    </message>
+    <message>
+        <source>8</source>
+        <translation>8</translation>
+    </message>
+</context>
+<context>
     <name>QPlatformTheme</name>
     <message>
         <source>OK</source>
@@ -452,8 +487,8 @@
         <translation>Le fichier contient trop peu d&apos;instants pour être traité.</translation>
     </message>
     <message>
-        <source>&lt;p&gt;&lt;b&gt;Vireo&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;Explore multivariate time series drawn as the inside of a tube: fly through it, select values, find correlated blocks and annotate them.&lt;/p&gt;&lt;p&gt;Written by the Vireo developers with Qt %2.&lt;/p&gt;&lt;p&gt;Palette presets: ColorBrewer, by Cynthia A. Brewer, Pennsylvania State University.&lt;/p&gt;</source>
-        <translation>&lt;p&gt;&lt;b&gt;Vireo&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;Explorez des séries temporelles multivariées dessinées comme l&apos;intérieur d&apos;un tube : parcourez-le, sélectionnez des valeurs, trouvez les blocs corrélés et annotez-les.&lt;/p&gt;&lt;p&gt;Écrit par les développeurs de Vireo avec Qt %2.&lt;/p&gt;&lt;p&gt;Palettes prédéfinies : ColorBrewer, de Cynthia A. Brewer, Pennsylvania State University.&lt;/p&gt;</translation>
+        <source>&lt;p&gt;&lt;b&gt;Vireo&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;Explore multivariate time series drawn as the inside of a tube: fly through it, select values, find correlated blocks and annotate them.&lt;/p&gt;&lt;p&gt;Written by the Vireo developers with Qt %2.&lt;/p&gt;&lt;p&gt;Palette presets: ColorBrewer, by Cynthia A. Brewer, Pennsylvania State University, under the Apache License 2.0. This product includes color specifications and designs developed by Cynthia Brewer (http://colorbrewer.org/).&lt;/p&gt;</source>
+        <translation>&lt;p&gt;&lt;b&gt;Vireo&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;Explorez des séries temporelles multivariées dessinées comme l&apos;intérieur d&apos;un tube : parcourez-le, sélectionnez des valeurs, trouvez les blocs corrélés et annotez-les.&lt;/p&gt;&lt;p&gt;Écrit par les développeurs de Vireo avec Qt %2.&lt;/p&gt;&lt;p&gt;Palettes prédéfinies : ColorBrewer, de Cynthia A. Brewer, Pennsylvania State University, sous licence Apache 2.0. Ce produit inclut des spécifications et des motifs de couleurs conçus par Cynthia Brewer (http://colorbrewer.org/).&lt;/p&gt;</translation>
     </message>
 </context>
 </TS>
