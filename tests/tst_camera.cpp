@@ -79,6 +79,18 @@ void TestCamera::flights()
     QCOMPARE(camera.eye(), QVector3D(0, 0, 8));
     QCOMPARE(camera.center(), QVector3D(0, 0, -2));
     QVERIFY(!camera.isMoving());
+
+    // A cell straight above or below (along the up vector) still gives a rigid view (not a
+    // flat one) with the looked-at point in the middle of the screen.
+    for (float y : {3.0f, -3.0f}) {
+        camera.focusOn(QVector3D(0, y, 6));
+        QTRY_VERIFY((camera.advance(0.0f), !camera.isAnimating()));
+        const QMatrix4x4 view = camera.viewMatrix();
+        QVERIFY(near(view.map(QVector3D(0, y, 6)), QVector3D(0, 0, -3)));
+        for (const QVector3D &side : {QVector3D(1, 0, 0), QVector3D(0, 0, 1)})
+            QVERIFY(qAbs((view.map(QVector3D(0, y, 6) + side) - QVector3D(0, 0, -3)).length() - 1) <
+                    1e-4f);
+    }
 }
 
 void TestCamera::mouseLook()

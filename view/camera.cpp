@@ -96,8 +96,15 @@ void Camera::releaseAll()
 
 QMatrix4x4 Camera::viewMatrix() const
 {
+    const QVector3D dir = (m_center - m_eye).normalized();
+    QVector3D up = m_up;
+    // Looking at the wall straight along the up vector (a flight to a cell a
+    // quarter turn from the roll) leaves lookAt no side: it would give a flat
+    // matrix, an empty frame and no picking. The wall's tangent stands in.
+    if (QVector3D::crossProduct(dir, up).lengthSquared() < 1e-8f && !dir.isNull())
+        up = QVector3D(-dir.y(), dir.x(), 0.0f);
     QMatrix4x4 view;
-    view.lookAt(m_eye, m_center, m_up);
+    view.lookAt(m_eye, m_center, up);
     return view;
 }
 
