@@ -320,6 +320,13 @@ void TestGLWidget::clicksPick()
     }
     QVERIFY(view.warnings.isEmpty());
 
+    // Losing the focus releases a held picking key: the click picks a value.
+    QTest::keyPress(&view, A);
+    QFocusEvent focusOut(QEvent::FocusOut);
+    QApplication::sendEvent(&view, &focusOut);
+    clickCell(view, 3, 4);
+    QCOMPARE(shape(view.selection()), QString("value 3..3 4..4"));
+
     // A click on a cell's edges still picks that cell.
     for (const QPointF &at : {QPointF(0.05, 0.05), QPointF(0.95, 0.95)}) {
         clickCell(view, 9, 0, {}, at);
