@@ -1,4 +1,5 @@
 #include "view/camera.h"
+#include "view/viewactions.h"
 
 #include <QtTest>
 
@@ -24,8 +25,9 @@ void TestCamera::heldKeys()
     // From the starting pose (eye z 8, looking 10 units ahead, roll pi/2), keys held for dt
     // only (a fresh camera's clock adds nothing before the press): 1 unit or rad per second,
     // four times that with Highspeed; Right rolls clockwise. Expected: eye z and roll change.
-    const int keys[] = {Camera::Forward, Camera::Forward | Camera::Highspeed, Camera::Backward,
-                        Camera::Right, Camera::Left | Camera::Highspeed};
+    const int keys[] = {ViewActions::Forward, ViewActions::Forward | ViewActions::Highspeed,
+                        ViewActions::Backward, ViewActions::Right,
+                        ViewActions::Left | ViewActions::Highspeed};
     const QVector3D dtZRoll[] = {
         {2, 6, 0}, {0.5f, 6, 0}, {0.5f, 8.5f, 0}, {0.5f, 8, -0.5f}, {0.25f, 8, 1}};
     for (int i = 0; i < 5; ++i) {
@@ -39,7 +41,7 @@ void TestCamera::heldKeys()
         QVERIFY(qAbs(camera.rollAngle() - roll) < 1e-5f);
         QVERIFY(near(camera.up(), QVector3D(std::cos(roll), std::sin(roll), 0)));
         // Origin held brings back the starting pose, whatever else is held.
-        camera.press(Camera::Origin | Camera::Forward | Camera::Right);
+        camera.press(ViewActions::Origin | ViewActions::Forward | ViewActions::Right);
         camera.advance(1.0f);
         QCOMPARE(camera.eye(), QVector3D(0, 0, 8));
         QCOMPARE(camera.center(), QVector3D(0, 0, -2));
@@ -62,10 +64,10 @@ void TestCamera::flights()
     // = 200 ms to the axis at 6. Held keys wait for its end.
     camera.focusOn(QVector3D(3, 0, 6));
     QVERIFY(near(camera.center(), QVector3D(3.605551f, 0, 8)));
-    camera.press(Camera::Forward);
+    camera.press(ViewActions::Forward);
     camera.advance(5.0f);
     QVERIFY(camera.eye().z() >= 6.0f && camera.eye().z() <= 8.0f);
-    camera.release(Camera::Forward);
+    camera.release(ViewActions::Forward);
     QTRY_VERIFY((camera.advance(0.0f), !camera.isAnimating()));
     QVERIFY(near(camera.eye(), QVector3D(0, 0, 6)));
     QVERIFY(near(camera.center(), QVector3D(3, 0, 6)));
@@ -77,6 +79,18 @@ void TestCamera::flights()
     QCOMPARE(camera.eye(), QVector3D(0, 0, 8));
     QCOMPARE(camera.center(), QVector3D(0, 0, -2));
     QVERIFY(!camera.isMoving());
+
+    // A cell straight above or below (along the up vector) still gives a rigid view (not a
+    // flat one) with the looked-at point in the middle of the screen.
+    for (float y : {3.0f, -3.0f}) {
+        camera.focusOn(QVector3D(0, y, 6));
+        QTRY_VERIFY((camera.advance(0.0f), !camera.isAnimating()));
+        const QMatrix4x4 view = camera.viewMatrix();
+        QVERIFY(near(view.map(QVector3D(0, y, 6)), QVector3D(0, 0, -3)));
+        for (const QVector3D &side : {QVector3D(1, 0, 0), QVector3D(0, 0, 1)})
+            QVERIFY(qAbs((view.map(QVector3D(0, y, 6) + side) - QVector3D(0, 0, -3)).length() - 1) <
+                    1e-4f);
+    }
 }
 
 void TestCamera::mouseLook()

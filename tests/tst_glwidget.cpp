@@ -1,3 +1,4 @@
+#include "view/viewactions.h"
 #include "view/vireoglwidget.h"
 
 #include <QtTest>
@@ -11,6 +12,8 @@ class TestGLWidget : public QObject
 private slots:
     void rendering();
     void keysAndMouseMoveTheCamera();
+    void clicksPick();
+    void keysMoveAndReset();
 };
 
 namespace {
@@ -37,26 +40,45 @@ void show(VireoGLWidget &view)
     QVERIFY(QTest::qWaitForWindowExposed(&view));
 }
 
+// Window pixel of a scene point through the view's camera.
+QPoint pixelOf(const VireoGLWidget &view, const QVector3D &point)
+{
+    QMatrix4x4 projection;
+    projection.perspective(45.0f, float(view.width()) / view.height(), 0.01f, 1000.0f);
+    const QVector3D ndc = (projection * view.camera().viewMatrix()).map(point);
+    return QPoint(int((ndc.x() + 1) / 2 * view.width()), int((1 - ndc.y()) / 2 * view.height()));
+}
+
+// Pixel of the wall at attribute position a (of the data's n; cell a spans a .. a + 1) and
+// time position t.
+QPoint pixelOf(const VireoGLWidget &view, double a, double t)
+{
+    const double angle = -2 * M_PI / view.data().attributeCount() * a;
+    return pixelOf(
+        view, QVector3D(float(3 * std::cos(angle)), float(3 * std::sin(angle)), float(-0.1 * t)));
+}
+
+bool near(const QColor &c, const QColor &e)
+{
+    return qMax(qMax(qAbs(c.red() - e.red()), qAbs(c.green() - e.green())),
+                qAbs(c.blue() - e.blue())) <= 3;
+}
+
 // Whether the view shows about the colour e (3 per channel) on the attribute a (of 4) cell at
 // time t, through its own camera. width: the cell's share of its full width (the value, in the
 // width modes); along: 0 and 1 are the two edges of that (narrowed) cell.
 bool shows(VireoGLWidget &view, const QColor &e, int a, int t, double width = 1.0,
-           double along = 0.5, double radius = 3.0, float dz = 0.0f)
+           double along = 0.5)
 {
     const auto wall = [=](double angle) {
-        return QVector3D(float(radius * std::cos(angle)), float(radius * std::sin(angle)),
-                         -(t + 0.5f) * 0.1f + dz);
+        return QVector3D(float(3 * std::cos(angle)), float(3 * std::sin(angle)),
+                         -(t + 0.5f) * 0.1f);
     };
     const double middle = -M_PI / 2 * (a + 0.5), half = M_PI / 4 * width;
     const QVector3D edge1 = wall(middle - half);
     const QVector3D point = edge1 + (wall(middle + half) - edge1) * float(along);
-    QMatrix4x4 projection;
-    projection.perspective(45.0f, float(view.width()) / view.height(), 0.01f, 1000.0f);
-    const QVector3D ndc = (projection * view.camera().viewMatrix()).map(point);
-    const QColor c = view.grabFramebuffer().pixelColor(int((ndc.x() + 1) / 2 * view.width()),
-                                                       int((1 - ndc.y()) / 2 * view.height()));
-    return qMax(qMax(qAbs(c.red() - e.red()), qAbs(c.green() - e.green())),
-                qAbs(c.blue() - e.blue())) <= 3;
+    const QColor c = view.grabFramebuffer().pixelColor(pixelOf(view, point));
+    return near(c, e);
 }
 
 // Holds the keys for at least ms; returns the longest time (s) the camera can have counted,
@@ -71,6 +93,48 @@ float hold(VireoGLWidget &view, const QVector<Qt::Key> &keys, int ms)
     for (auto key = keys.crbegin(); key != keys.crend(); ++key)
         QTest::keyRelease(&view, *key);
     return held.elapsed() / 1000.0f + 0.002f;
+}
+
+// The view with its warning boxes answered and recorded.
+class View : public VireoGLWidget
+{
+public:
+    QStringList warnings;
+
+protected:
+    void warn(const QString &title, const QString &text) override
+    {
+        warnings << title + '|' + text;
+    }
+};
+
+// Flies to the middle of cell (a, t) and waits until the camera looks at it from the axis.
+void lookAt(VireoGLWidget &view, int a, int t)
+{
+    view.goTo(a + 0.5f, t + 0.5f);
+    QTRY_VERIFY(!view.camera().isAnimating());
+}
+
+// Clicks a point of the cell (its middle by default), seen from the axis, with the keys held.
+void clickCell(VireoGLWidget &view, int a, int t, const QVector<Qt::Key> &keys = {},
+               QPointF at = {0.5, 0.5})
+{
+    lookAt(view, a, t);
+    for (Qt::Key key : keys)
+        QTest::keyPress(&view, key);
+    QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, pixelOf(view, a + at.x(), t + at.y()));
+    for (auto key = keys.crbegin(); key != keys.crend(); ++key)
+        QTest::keyRelease(&view, *key);
+}
+
+QString shape(const Selection &s)
+{
+    return QStringLiteral("%1 %2..%3 %4..%5")
+        .arg(s.typeName())
+        .arg(s.firstAttribute)
+        .arg(s.lastAttribute)
+        .arg(s.firstTime)
+        .arg(s.lastTime);
 }
 
 void drag(VireoGLWidget &view, Qt::MouseButton button, const QPoint &to)
@@ -137,13 +201,31 @@ void TestGLWidget::rendering()
     QVERIFY(shows(view, background, 0, 5, 0.25, -0.5));
     QVERIFY(shows(view, background, 0, 4, 0.0));
 
+    // Outlines: the top band of a frame runs along the upper edge of its cell, just inside
+    // the wall. The frames are flat like the cells: seen at the middle of the chord.
     view.setDisplayMode(0); // "Color"
-    view.setSelection(Selection(data, 0, 0, 2, 2));
-    // The green frame's top band runs along z = -0.2 at radius 2.99, the cell's middle inside.
-    QVERIFY(shows(view, QColor(0, 255, 0), 0, 2, 1.0, 0.5, 2.99, 0.05f));
-    QVERIFY(shows(view, QColor(21, 32, 255), 0, 2)); // v = 3/24: 170 / 8 = 21.25, 255 / 8 = 31.9
-    view.setSelectionColor(QColor(255, 0, 0));
-    QVERIFY(shows(view, QColor(255, 0, 0), 0, 2, 1.0, 0.5, 2.99, 0.05f));
+    view.setCorrelationColor(QColor(255, 0, 0));
+    lookAt(view, 1, 3);
+    const auto band = [&](int a, int t) {
+        const TubeLayout &l = view.layout();
+        const QVector3D chord = (l.wallPoint(a, t) + l.wallPoint(a + 1, t)) / 2;
+        return view.grabFramebuffer().pixelColor(
+            pixelOf(view, chord * QVector3D(0.995f, 0.995f, 1)));
+    };
+    const QColor green(0, 255, 0), red(255, 0, 0);
+    QVERIFY(!near(band(1, 3), green));
+    view.setSelection(Selection(data, 1, 1, 3, 3));
+    QVERIFY(near(band(1, 3), green));
+    QVERIFY(near(band(1, 4), green)); // its bottom edge
+    // A correlation block elsewhere shows in its colour; on the selection's cells the
+    // selection stays on top, by the depth test alone (it is drawn first).
+    view.setCorrelation({Selection(data, 1, 1, 3, 3), Selection(data, 1, 1, 5, 5)});
+    QVERIFY(near(band(1, 5), red));
+    QVERIFY(near(band(1, 3), green));
+    view.setSelectionColor(QColor(0, 0, 255));
+    QVERIFY(near(band(1, 3), QColor(0, 0, 255)));
+    view.setSelection(Selection());
+    QVERIFY(near(band(1, 3), red));
 }
 
 void TestGLWidget::keysAndMouseMoveTheCamera()
@@ -197,6 +279,194 @@ void TestGLWidget::keysAndMouseMoveTheCamera()
     QTRY_VERIFY(!timer->isActive());
     QTest::keyClick(&view, Qt::Key_O);
     QCOMPARE(camera.up(), QVector3D(0, 1, 0));
+}
+
+void TestGLWidget::clicksPick()
+{
+    View view;
+    show(view);
+    const Data data(8, 10); // 10 attributes x 8 times
+    view.setData(data);
+    QSignalSpy changes(&view, &VireoGLWidget::selectionChanged);
+
+    // Each row: a click on a cell with picking keys held, after the starting selection (none
+    // when empty); the selection it leaves.
+    const Qt::Key A = Qt::Key_A, T = Qt::Key_T, Ctrl = Qt::Key_Control;
+    struct Row
+    {
+        Selection start;
+        QVector<Qt::Key> keys;
+        int a, t;
+        QString expected;
+    };
+    const QVector<Row> rows = {
+        {{}, {}, 3, 4, "value 3..3 4..4"},
+        {{}, {A}, 3, 4, "attribute 3..3 0..7"},
+        {{}, {T}, 3, 4, "time 0..9 4..4"},
+        {{}, {A, T}, 3, 4, "attribute 3..3 0..7"},
+        // Round the tube across attribute 0: attributes 8, 9, 0, 1, times 2 to 5.
+        {Selection(data, 8, 8, 5, 5), {Ctrl}, 1, 2, "zone 8..1 2..5"},
+        {Selection(data, 6, 6, 1, 1), {Ctrl}, 4, 6, "zone 6..4 1..6"},
+        {Selection(data, 0, 0, 3, 3), {Ctrl}, 0, 3, "value 0..0 3..3"},
+        {Selection(data, 0, 0, 3, 3), {A, Ctrl}, 5, 1, "attribute 5..5 0..7"},
+    };
+    for (const Row &row : rows) {
+        view.setSelection(row.start);
+        changes.clear();
+        clickCell(view, row.a, row.t, row.keys);
+        QCOMPARE(changes.count(), 1);
+        QCOMPARE(shape(qvariant_cast<Selection>(changes.at(0).at(0))), row.expected);
+        QCOMPARE(shape(view.selection()), row.expected);
+    }
+    QVERIFY(view.warnings.isEmpty());
+
+    // Losing the focus releases a held picking key: the click picks a value.
+    QTest::keyPress(&view, A);
+    QFocusEvent focusOut(QEvent::FocusOut);
+    QApplication::sendEvent(&view, &focusOut);
+    clickCell(view, 3, 4);
+    QCOMPARE(shape(view.selection()), QString("value 3..3 4..4"));
+
+    // A click on a cell's edges still picks that cell.
+    for (const QPointF &at : {QPointF(0.05, 0.05), QPointF(0.95, 0.95)}) {
+        clickCell(view, 9, 0, {}, at);
+        QCOMPARE(shape(view.selection()), QString("value 9..9 0..0"));
+    }
+
+    // Zone without a value to start from: the warning, nothing picked, and the Zone key
+    // counts as released (the box took its release), so the next click picks a value.
+    view.setSelection(Selection(data, 3, 3, 0, 7));
+    changes.clear();
+    lookAt(view, 5, 5);
+    QTest::keyPress(&view, Ctrl);
+    const QPoint cell55 = pixelOf(view, 5.5, 5.5);
+    QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, cell55);
+    QCOMPARE(view.warnings,
+             QStringList("Unable to select zone|<p>To select a zone, select a value, press "
+                         "'ctrl' and select another value. <p>This will select the zone between "
+                         "the first selected value and the other one."));
+    QCOMPARE(changes.count(), 0);
+    QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, cell55);
+    QCOMPARE(shape(view.selection()), QString("value 5..5 5..5"));
+    QTest::keyRelease(&view, Ctrl);
+
+    // Nothing picked: a press, a one-pixel move and a release (a drag); a click before the
+    // first time step or past the last one.
+    changes.clear();
+    QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, cell55);
+    QMouseEvent move(QEvent::MouseMove, cell55 + QPoint(1, 0), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&view, &move);
+    QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, cell55 + QPoint(1, 0));
+    clickCell(view, 0, 0, {}, {0.5, -1.0});
+    clickCell(view, 0, 7, {}, {0.5, 2.0});
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(shape(view.selection()), QString("value 5..5 5..5"));
+
+    // A double click flies to the clicked wall point from the axis at its depth, picking only
+    // once; outside the data it does not move the camera.
+    lookAt(view, 4, 2);
+    const QPoint cell43 = pixelOf(view, 4.5, 3.5);
+    const auto doubleClick = [&view](const QPoint &pos) {
+        QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, pos);
+        QTest::mouseDClick(&view, Qt::LeftButton, Qt::NoModifier, pos); // only the second press
+        QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, pos);
+    };
+    doubleClick(cell43);
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(shape(view.selection()), QString("value 4..4 3..3"));
+    QVERIFY(view.camera().isAnimating());
+    QTRY_VERIFY(!view.camera().isAnimating());
+    QVERIFY(qAbs(view.camera().eye().z() + 0.35f) < 0.01f);
+    const QVector3D looked = view.camera().center();
+    QCOMPARE(view.cellAt(pixelOf(view, looked)).attribute, 4);
+    doubleClick(pixelOf(view, 4.5, -0.5));
+    QVERIFY(!view.camera().isAnimating());
+
+    // A flight to a selection goes to the middle of its block, across the wrap: where
+    // attribute 0 begins, halfway down time 4 (not (8 + 1) / 2 on the far side).
+    view.goTo(Selection(data, 8, 1, 2, 5));
+    QTRY_VERIFY(!view.camera().isAnimating());
+    QVERIFY((view.camera().center() - QVector3D(3, 0, -0.4f)).length() < 1e-4f);
+}
+
+void TestGLWidget::keysMoveAndReset()
+{
+    View view;
+    show(view);
+    const Data data(8, 10);
+    view.setData(data);
+    QSignalSpy selections(&view, &VireoGLWidget::selectionChanged);
+    QSignalSpy correlations(&view, &VireoGLWidget::correlationChanged);
+
+    // Each row: a selection, a move key (defaults: Down earlier, Up later, Right to the next
+    // attribute, Left to the previous), the selection after it; empty when nothing moves
+    // (and nothing is emitted).
+    struct Row
+    {
+        Selection start;
+        Qt::Key key;
+        QString expected;
+    };
+    const QVector<Row> rows = {
+        {Selection(data, 4, 4, 3, 3), Qt::Key_Down, "value 4..4 2..2"},
+        {Selection(data, 4, 4, 3, 3), Qt::Key_Up, "value 4..4 4..4"},
+        {Selection(data, 9, 9, 3, 3), Qt::Key_Right, "value 0..0 3..3"},
+        {Selection(data, 0, 0, 3, 3), Qt::Key_Left, "value 9..9 3..3"},
+        {Selection(data, 8, 1, 2, 5), Qt::Key_Right, "zone 9..2 2..5"},
+        {Selection(data, 8, 1, 2, 5), Qt::Key_Left, "zone 7..0 2..5"},
+        {Selection(data, 2, 2, 0, 7), Qt::Key_Right, "attribute 3..3 0..7"},
+        {Selection(data, 0, 9, 7, 7), Qt::Key_Down, "time 0..9 6..6"},
+        // Edges of time, and kinds that do not move that way.
+        {Selection(data, 4, 4, 7, 7), Qt::Key_Up, ""},
+        {Selection(data, 1, 3, 0, 2), Qt::Key_Down, ""},
+        {Selection(data, 2, 2, 0, 7), Qt::Key_Up, ""},
+        {Selection(data, 0, 9, 4, 4), Qt::Key_Left, ""},
+        {Selection(), Qt::Key_Left, ""},
+    };
+    for (const Row &row : rows) {
+        view.setSelection(row.start);
+        selections.clear();
+        QTest::keyClick(&view, row.key);
+        QCOMPARE(selections.count(), row.expected.isEmpty() ? 0 : 1);
+        QCOMPARE(shape(view.selection()), row.expected.isEmpty() ? shape(row.start) : row.expected);
+    }
+
+    // Escape clears the selection and the correlation, and so does every key pressed while
+    // it is held (Up would move the selection otherwise); once released, Up moves again.
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Up}) {
+        view.setSelection(Selection(data, 1, 1, 1, 1));
+        view.setCorrelation({Selection(data, 1, 1, 1, 1), Selection(data, 5, 5, 2, 2)});
+        selections.clear();
+        correlations.clear();
+        QTest::keyPress(&view, key);
+        QCOMPARE(selections.count(), 1);
+        QCOMPARE(correlations.count(), 1);
+        QCOMPARE(qvariant_cast<Selection>(selections.at(0).at(0)).type, int(Selection::None));
+        QVERIFY(qvariant_cast<Selections>(correlations.at(0).at(0)).isEmpty());
+        QVERIFY(view.correlation().isEmpty());
+    }
+    QTest::keyRelease(&view, Qt::Key_Escape);
+    view.setSelection(Selection(data, 1, 1, 1, 1));
+    QTest::keyClick(&view, Qt::Key_Up);
+    QCOMPARE(shape(view.selection()), QString("value 1..1 2..2"));
+
+    // A key bound to return to the origin and to a move does both: the move is not
+    // swallowed. A camera key does only its camera action.
+    view.setKeyForReturnToOrigin(Qt::Key_Up);
+    view.setSelection(Selection(data, 4, 4, 3, 3));
+    lookAt(view, 4, 3);
+    QTest::keyClick(&view, Qt::Key_Up);
+    QCOMPARE(shape(view.selection()), QString("value 4..4 4..4"));
+    QVERIFY(view.camera().isAnimating());
+    QTRY_VERIFY(!view.camera().isAnimating());
+    view.setKeyMapForCamera({{Qt::Key_Up, ViewActions::Origin}});
+    QTest::keyClick(&view, Qt::Key_Up);
+    QCOMPARE(shape(view.selection()), QString("value 4..4 4..4"));
+    // A picking map naming no picking action is ignored, not an index out of range.
+    view.setKeyMapForPicking({{Qt::Key_P, 7}, {Qt::Key_Escape, ViewActions::Reset}});
+    QTest::keyClick(&view, Qt::Key_P);
+    QCOMPARE(view.selection().type, int(Selection::Value));
 }
 
 QTEST_MAIN(TestGLWidget)

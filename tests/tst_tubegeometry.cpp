@@ -2,6 +2,7 @@
 #include "view/colorstop.h"
 #include "view/outlinegeometry.h"
 #include "view/tubegeometry.h"
+#include "view/tubelayout.h"
 
 #include <QtTest>
 
@@ -16,6 +17,7 @@ private slots:
     void cells();
     void sizeLimits();
     void outlines();
+    void layoutPicksWhatItPlaces();
 };
 
 namespace {
@@ -31,6 +33,11 @@ Data smallData()
     return data;
 }
 
+TubeLayout layoutOf(const Data &data)
+{
+    return TubeLayout(data.attributeCount(), data.timeCount());
+}
+
 // Cells of one quad of 6 vertices of 6 floats each, attribute by attribute; empty when the
 // build fails or gives another size.
 QVector<float> build(const Data &data, int mode)
@@ -40,8 +47,10 @@ QVector<float> build(const Data &data, int mode)
     geometry.displayMode = mode;
     geometry.colorStops = {ColorStop(0.0, {0, 0, 1, 1}), ColorStop(1.0, {170 / 255.0f, 1, 1, 1})};
     QVector<float> vertices;
-    const bool built = geometry.build(vertices) == TubeGeometry::Built;
-    return built && vertices.size() == data.attributeCount() * data.timeCount() * 36
+    const bool built = geometry.build(layoutOf(data), vertices) == TubeGeometry::Built;
+    // Exactly the size: a fresh list resized alone would grow to the next power of two.
+    return built && vertices.size() == data.attributeCount() * data.timeCount() * 36 &&
+                   vertices.capacity() == vertices.size()
                ? vertices
                : QVector<float>();
 }
@@ -122,29 +131,39 @@ void TestTubeGeometry::sizeLimits()
 
     QVector<float> vertices{1.0f};
     geometry.data = smallData();
+    const TubeLayout layout = layoutOf(geometry.data);
     geometry.floatLimit = 4 * 6 * 36 - 1;
-    QCOMPARE(geometry.build(vertices), TubeGeometry::TooLarge);
+    QCOMPARE(geometry.build(layout, vertices), TubeGeometry::TooLarge);
     QVERIFY(vertices.isEmpty());
     geometry.floatLimit = 4 * 6 * 36;
-    QCOMPARE(geometry.build(vertices), TubeGeometry::Built);
+    // An allocation that fails is out of memory, not too large.
+    geometry.allocationLimit = 4 * 6 * 36 - 1;
+    QCOMPARE(geometry.build(layout, vertices), TubeGeometry::OutOfMemory);
+    QVERIFY(vertices.isEmpty());
+    geometry.allocationLimit = TubeGeometry::maxFloatCount();
+    QCOMPARE(geometry.build(layout, vertices), TubeGeometry::Built);
+    QCOMPARE(geometry.build(TubeLayout(4, 5), vertices), TubeGeometry::Empty); // other shape
     geometry.data = Data();
-    QCOMPARE(geometry.build(vertices), TubeGeometry::Empty);
+    QCOMPARE(geometry.build(layoutOf(geometry.data), vertices), TubeGeometry::Empty);
 }
 
 void TestTubeGeometry::outlines()
 {
     const Data data = smallData();
+    const TubeLayout layout = layoutOf(data);
     OutlineGeometry outline;
-    outline.radius = 2.99f;
+    outline.inset = 0.01f;
     QVector<float> vertices;
-    QVERIFY(!outline.build(vertices));
-    outline.selections = {Selection()};
-    QVERIFY(!outline.build(vertices));
+    QVERIFY(!outline.build(layout, vertices));
+    // Nothing, past the last time, another table's shape.
+    outline.selections = {Selection(), Selection(data, 1, 1, 2, 6),
+                          Selection(Data(6, 5), 0, 0, 0, 0)};
+    QVERIFY(!outline.build(layout, vertices));
 
     // Value at attribute 1, time 2: two bands along the cell's edge plus two side bands,
     // 6 vertices of 3 floats each = 72 floats.
     outline.selections = {Selection(data, 1, 1, 2, 2)};
-    QVERIFY(outline.build(vertices));
+    QVERIFY(outline.build(layout, vertices));
     QCOMPARE(vertices.size(), 72);
     // Top band from angle -pi (-2.99, 0) at zTop -0.2 - 0.02 to -pi/2 at -0.2 + 0.02; bottom
     // band round zBottom -0.3; first side edge at -pi/2 + 0.005 down to zBottom - 0.02.
@@ -156,13 +175,62 @@ void TestTubeGeometry::outlines()
 
     // Wrapping zone: attributes 3 then 0, two selections of that shape.
     outline.selections = {Selection(data, 3, 0, 0, 1), Selection(data, 3, 0, 4, 5)};
-    QVERIFY(outline.build(vertices));
+    QVERIFY(outline.build(layout, vertices));
     QCOMPARE(vertices.size(), 2 * (2 * 2 + 2) * 18);
     // Second attribute of the first zone is 0: its band ends at angle 0.
     QVERIFY(near(vertices, 2 * 6 + 2, {2.99f, 0, 0.02f}, 3));
     outline.floatLimit = 2 * (2 * 2 + 2) * 18 - 1;
-    QVERIFY(!outline.build(vertices));
+    QVERIFY(!outline.build(layout, vertices));
     QVERIFY(vertices.isEmpty());
+}
+
+void TestTubeGeometry::layoutPicksWhatItPlaces()
+{
+    // 10 attributes x 6 times: every cell's middle, and points near its corners, map back.
+    const TubeLayout layout(10, 6);
+    for (int a = 0; a < 10; ++a)
+        for (int t = 0; t < 6; ++t)
+            for (const QPointF &offset :
+                 {QPointF(0.5, 0.5), QPointF(0.01, 0.01), QPointF(0.99, 0.99)}) {
+                const TubeLayout::Cell cell =
+                    layout.cellAt(layout.wallPoint(a + float(offset.x()), t + float(offset.y())));
+                QVERIFY2(cell.attribute == a && cell.time == t, qPrintable(QString("%1 %2 -> %3 %4")
+                                                                               .arg(a)
+                                                                               .arg(t)
+                                                                               .arg(cell.attribute)
+                                                                               .arg(cell.time)));
+            }
+    // Before the first time, past the last, far away: no cell.
+    for (float z : {0.01f, -0.6f, -1e30f})
+        QVERIFY(!layout.cellAt(QVector3D(3, 0, z)).isValid());
+    QVERIFY(!TubeLayout().cellAt(QVector3D(3, 0, -0.05f)).isValid()); // no data
+
+    // The middle of the wrapping zone 8, 9, 0, 1 x times 2..5 is where attribute 0 begins
+    // (angle 0), halfway down time 4: not position (8 + 1) / 2 on the far side.
+    const Data data(6, 10);
+    const QVector3D middle = layout.middle(Selection(data, 8, 1, 2, 5));
+    QVERIFY((middle - QVector3D(3, 0, -0.4f)).length() < 1e-5f);
+    QVERIFY(layout.contains(Selection(data, 8, 1, 2, 5)));
+    QVERIFY(!layout.contains(Selection(data, 8, 10, 2, 5)));
+
+    // Rays through the screen: eye on the axis at z -0.3 looking at +x. The centre of the
+    // screen meets the wall at (3, 0, -0.3); the top edge 22.5 degrees up, at y = 3 tan 22.5.
+    QMatrix4x4 pmv;
+    pmv.perspective(45.0f, 1.0f, 0.01f, 1000.0f);
+    QMatrix4x4 view;
+    view.lookAt(QVector3D(0, 0, -0.3f), QVector3D(3, 0, -0.3f), QVector3D(0, 1, 0));
+    QVector3D hit;
+    QVERIFY(layout.wallPointUnder(pmv * view, QPointF(0, 0), &hit));
+    QVERIFY((hit - QVector3D(3, 0, -0.3f)).length() < 1e-3f);
+    QVERIFY(layout.wallPointUnder(pmv * view, QPointF(0, 1), &hit));
+    QVERIFY(std::abs(std::atan2(hit.y(), hit.x()) - float(M_PI / 8)) < 1e-3f);
+    // Looking straight along the axis the centre ray never meets the wall; a flat matrix
+    // cannot be inverted.
+    view.setToIdentity();
+    view.lookAt(QVector3D(0, 0, 8), QVector3D(0, 0, -2), QVector3D(0, 1, 0));
+    QVERIFY(!layout.wallPointUnder(pmv * view, QPointF(0, 0), &hit));
+    QVERIFY(!layout.wallPointUnder(QMatrix4x4(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0),
+                                   QPointF(0.5, 0.5), &hit));
 }
 
 QTEST_GUILESS_MAIN(TestTubeGeometry)

@@ -1,5 +1,7 @@
 #include "view/camera.h"
 
+#include "view/viewactions.h"
+
 #include <QDateTime>
 #include <QQuaternion>
 #include <QtMath>
@@ -13,6 +15,8 @@ constexpr float rollSpeed = 1.0f; // radians per second
 constexpr float highspeedFactor = 4.0f;
 constexpr float lookFactor = 0.001f; // per pixel
 constexpr double nanosecondsPerUnit = 100.0 * 1000.0 * 1000.0;
+// The key bits that move the camera; the buttons only steer the look.
+constexpr int keyBits = 0xff;
 
 } // namespace
 
@@ -44,21 +48,21 @@ void Camera::advanceFlight()
 
 void Camera::advanceMovement(float dt)
 {
-    if (m_movementFlags & Origin) {
+    if (m_movementFlags & ViewActions::Origin) {
         reset();
         return;
     }
-    if ((m_movementFlags & 0xff) == 0)
+    if ((m_movementFlags & keyBits) == 0)
         return;
-    const float factor = (m_movementFlags & Highspeed) ? highspeedFactor : 1.0f;
+    const float factor = (m_movementFlags & ViewActions::Highspeed) ? highspeedFactor : 1.0f;
     const QVector3D lookOffset = m_center - m_eye;
-    if (m_movementFlags & Forward)
+    if (m_movementFlags & ViewActions::Forward)
         m_eye.setZ(m_eye.z() - speed * factor * dt);
-    if (m_movementFlags & Backward)
+    if (m_movementFlags & ViewActions::Backward)
         m_eye.setZ(m_eye.z() + speed * factor * dt);
-    if (m_movementFlags & Right)
+    if (m_movementFlags & ViewActions::Right)
         m_rollAngle -= rollSpeed * factor * dt;
-    if (m_movementFlags & Left)
+    if (m_movementFlags & ViewActions::Left)
         m_rollAngle += rollSpeed * factor * dt;
     m_up.setX(std::cos(m_rollAngle));
     m_up.setY(std::sin(m_rollAngle));
@@ -92,8 +96,15 @@ void Camera::releaseAll()
 
 QMatrix4x4 Camera::viewMatrix() const
 {
+    const QVector3D dir = (m_center - m_eye).normalized();
+    QVector3D up = m_up;
+    // Looking at the wall straight along the up vector (a flight to a cell a
+    // quarter turn from the roll) leaves lookAt no side: it would give a flat
+    // matrix, an empty frame and no picking. The wall's tangent stands in.
+    if (QVector3D::crossProduct(dir, up).lengthSquared() < 1e-8f && !dir.isNull())
+        up = QVector3D(-dir.y(), dir.x(), 0.0f);
     QMatrix4x4 view;
-    view.lookAt(m_eye, m_center, m_up);
+    view.lookAt(m_eye, m_center, up);
     return view;
 }
 

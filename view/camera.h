@@ -10,15 +10,10 @@
 class Camera
 {
 public:
-    // Bits of the held actions; the low six are the camera key map's values.
-    enum Movement
+    // Bits of the held mouse buttons, beside the held camera keys
+    // (ViewActions::CameraAction bits).
+    enum ButtonBit
     {
-        Forward = 1,
-        Right = 2,
-        Backward = 4,
-        Left = 8,
-        Origin = 16,
-        Highspeed = 32,
         LeftButton = 0x400,
         RightButton = 0x800
     };

@@ -3,7 +3,7 @@
 #include <QColor>
 #include <QGradient>
 
-static QVector4D toVector(const QColor &color)
+QVector4D ColorStop::toVector(const QColor &color)
 {
     return QVector4D(float(color.redF()), float(color.greenF()), float(color.blueF()),
                      float(color.alphaF()));

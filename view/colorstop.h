@@ -4,6 +4,7 @@
 #include <QVector4D>
 #include <QVector>
 
+class QColor;
 class QGradient;
 
 // One stop of the gradient that colours values, as the shaders want it.
@@ -13,6 +14,9 @@ public:
     ColorStop() = default;
     ColorStop(double position, const QVector4D &color) : position(position), color(color) {}
 
+    // The one conversion of a colour to the shaders' floats (red, green,
+    // blue, alpha in 0..1).
+    static QVector4D toVector(const QColor &color);
     // The gradient's stops in its own (ascending) order.
     static QVector<ColorStop> fromGradient(const QGradient &gradient);
     // Colour of v: the end stops' colours outside their range, linear between

@@ -27,46 +27,43 @@ float *putBand(float *out, float radius, float angle1, float angle2, float zTop,
 
 } // namespace
 
-bool OutlineGeometry::build(QVector<float> &vertices) const
+bool OutlineGeometry::build(const TubeLayout &layout, QVector<float> &vertices) const
 {
     vertices = QVector<float>();
-    if (selections.isEmpty())
-        return false;
-    const Selection &model = selections.first();
-    const int k = model.attributeCount();
-    const int n = model.data.attributeCount();
-    if (k <= 0 || n <= 0)
-        return false;
-    const qint64 perSelection = (qint64(k) * 2 + 2) * floatsPerBand;
-    const qint64 count = perSelection * selections.size();
-    if (count > qMin(floatLimit, (qint64(INT_MAX) - 64) / qint64(sizeof(float))))
+    qint64 count = 0;
+    for (const Selection &s : selections)
+        if (layout.contains(s))
+            count += (qint64(s.attributeCount()) * 2 + 2) * floatsPerBand;
+    if (count == 0 || count > qMin(floatLimit, TubeGeometry::maxFloatCount()))
         return false;
     try {
+        vertices.reserve(int(count));
         vertices.resize(int(count));
     } catch (const std::bad_alloc &) {
         vertices = QVector<float>();
         return false;
     }
-    const float step = TubeGeometry::attributeStep(n);
     float *out = vertices.data();
     for (const Selection &s : selections)
-        appendSelection(out, s, k, step);
+        if (layout.contains(s))
+            appendSelection(out, s, layout);
     return true;
 }
 
-void OutlineGeometry::appendSelection(float *&out, const Selection &s, int attributeCount,
-                                      float step) const
+void OutlineGeometry::appendSelection(float *&out, const Selection &s,
+                                      const TubeLayout &layout) const
 {
-    const float zTop = -(s.firstTime * timeStepLength);
-    const float zBottom = -((s.lastTime + 1) * timeStepLength);
-    for (int i = 0; i < attributeCount; ++i) {
+    const float radius = layout.radius - inset;
+    const float zTop = layout.depth(s.firstTime);
+    const float zBottom = layout.depth(s.lastTime + 1);
+    for (int i = 0; i < s.attributeCount(); ++i) {
         const int a = s.attributeIndex(i);
-        const float a1 = a * step;
-        const float a2 = (a + 1) * step;
+        const float a1 = layout.angle(a);
+        const float a2 = layout.angle(a + 1);
         out = putBand(out, radius, a1, a2, zTop + bandHalfDepth, zTop - bandHalfDepth);
         out = putBand(out, radius, a1, a2, zBottom + bandHalfDepth, zBottom - bandHalfDepth);
     }
-    for (const float edge : {s.firstAttribute * step, (s.lastAttribute + 1) * step})
+    for (const float edge : {layout.angle(s.firstAttribute), layout.angle(s.lastAttribute + 1)})
         out = putBand(out, radius, edge - bandHalfAngle, edge + bandHalfAngle, zTop + bandHalfDepth,
                       zBottom - bandHalfDepth);
 }

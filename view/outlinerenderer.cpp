@@ -19,9 +19,10 @@ const char *const fragmentShaderSource = "uniform highp vec4 color;\n"
 
 } // namespace
 
-OutlineRenderer::OutlineRenderer(const QVector4D &color, float radius) : m_color(color)
+OutlineRenderer::OutlineRenderer(const TubeLayout &layout, const QVector4D &color, float inset)
+    : m_layout(layout), m_color(color)
 {
-    m_geometry.radius = radius;
+    m_geometry.inset = inset;
 }
 
 OutlineRenderer::~OutlineRenderer()
@@ -56,7 +57,7 @@ void OutlineRenderer::releaseResources()
 void OutlineRenderer::build()
 {
     QVector<float> vertices;
-    if (!m_geometry.build(vertices))
+    if (!m_geometry.build(m_layout, vertices))
         return; // stays dirty and draws nothing
     m_vertexFloatCount = vertices.size();
     m_buffer.bind();
@@ -90,17 +91,5 @@ void OutlineRenderer::draw(QOpenGLFunctions &gl, const QMatrix4x4 &pmv)
 void OutlineRenderer::setSelections(const Selections &selections)
 {
     m_geometry.selections = selections;
-    m_dirty = true;
-}
-
-void OutlineRenderer::setRadius(float radius)
-{
-    m_geometry.radius = radius;
-    m_dirty = true;
-}
-
-void OutlineRenderer::setTimeStepLength(float length)
-{
-    m_geometry.timeStepLength = length;
     m_dirty = true;
 }

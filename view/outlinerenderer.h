@@ -15,7 +15,9 @@ class QOpenGLShaderProgram;
 class OutlineRenderer
 {
 public:
-    OutlineRenderer(const QVector4D &color, float radius);
+    // The layout is the view's; it outlives the renderer. inset: how far
+    // inside the wall the frames lie.
+    OutlineRenderer(const TubeLayout &layout, const QVector4D &color, float inset);
     ~OutlineRenderer();
     OutlineRenderer(const OutlineRenderer &) = delete;
     OutlineRenderer &operator=(const OutlineRenderer &) = delete;
@@ -28,12 +30,11 @@ public:
     void setColor(const QVector4D &color) { m_color = color; }
     QVector4D color() const { return m_color; }
     void setSelections(const Selections &selections);
-    void setRadius(float radius);
-    void setTimeStepLength(float length);
 
 private:
     void build();
 
+    const TubeLayout &m_layout;
     bool m_dirty = true;
     QVector4D m_color;
     OutlineGeometry m_geometry;

@@ -1,7 +1,5 @@
 #include "view/tubegeometry.h"
 
-#include <QtMath>
-
 #include <cmath>
 #include <new>
 
@@ -20,6 +18,17 @@ Chord chord(float radius, float centre, float halfWidth)
             float(radius * std::cos(double(a2))), float(radius * std::sin(double(a2)))};
 }
 
+bool reserveExactly(QVector<float> &vertices, int count)
+{
+    try {
+        vertices.reserve(count);
+    } catch (const std::bad_alloc &) {
+        vertices = QVector<float>();
+        return false;
+    }
+    return true;
+}
+
 inline float *putVertex(float *out, float x, float y, float z, const QVector4D &c)
 {
     out[0] = x;
@@ -33,40 +42,38 @@ inline float *putVertex(float *out, float x, float y, float z, const QVector4D &
 
 } // namespace
 
-float TubeGeometry::attributeStep(int attributeCount)
-{
-    return float((360.0 / attributeCount) * (-M_PI) / 180.0);
-}
-
-TubeGeometry::Status TubeGeometry::build(QVector<float> &vertices) const
+TubeGeometry::Status TubeGeometry::build(const TubeLayout &layout, QVector<float> &vertices) const
 {
     const int n = data.attributeCount();
     const int m = data.timeCount();
-    if (qint64(n) * m == 0 || !fits(n, m) || data.values.size() < qint64(n) * m) {
+    const bool sameShape = layout.attributeCount == n && layout.timeCount == m;
+    if (qint64(n) * m == 0 || !sameShape || !fits(n, m) || data.values.size() < qint64(n) * m) {
         vertices = QVector<float>();
-        return qint64(n) * m == 0 ? Empty : TooLarge;
+        return qint64(n) * m == 0 || !sameShape ? Empty : TooLarge;
     }
-    try {
-        // Reuses the caller's memory when it is large enough.
-        vertices.resize(int(floatCount(n, m)));
-    } catch (const std::bad_alloc &) {
+    const qint64 count = floatCount(n, m);
+    // Reuses the caller's memory when it is large enough; otherwise asks for
+    // exactly the size, as resize alone would grow to the next power of two.
+    if (vertices.capacity() < count || !vertices.isDetached()) {
         vertices = QVector<float>();
-        return OutOfMemory;
+        if (count > allocationLimit || !reserveExactly(vertices, int(count)))
+            return OutOfMemory;
     }
-    const float step = attributeStep(n);
+    vertices.resize(int(count));
     float *out = vertices.data();
     for (int a = 0; a < n; ++a)
-        fillAttribute(out + qint64(a) * m * floatsPerCell, a, step);
+        fillAttribute(layout, out + qint64(a) * m * floatsPerCell, a);
     return Built;
 }
 
-void TubeGeometry::fillAttribute(float *out, int attribute, float step) const
+void TubeGeometry::fillAttribute(const TubeLayout &layout, float *out, int attribute) const
 {
-    const int n = data.attributeCount();
-    const int m = data.timeCount();
-    const float half = 0.5f * step;
-    const float centre = half + attribute * step;
+    const int n = layout.attributeCount;
+    const int m = layout.timeCount;
+    const float half = 0.5f * layout.step();
+    const float centre = layout.angle(attribute + 0.5f);
     const bool byWidth = (displayMode & 2) != 0;
+    const float radius = layout.radius;
     const Chord full = chord(radius, centre, half);
     const double *values = data.values.constData();
     for (int t = 0; t < m; ++t) {
@@ -75,8 +82,8 @@ void TubeGeometry::fillAttribute(float *out, int attribute, float step) const
         const Chord c = byWidth ? chord(radius, centre, missing ? 0.0f : float(half * v)) : full;
         // Each depth from its own index: summing the step drifts by whole
         // cells over tens of thousands of time steps.
-        const float z1 = -(t * timeStepLength);
-        const float z2 = -((t + 1) * timeStepLength);
+        const float z1 = layout.depth(t);
+        const float z2 = layout.depth(t + 1);
         const QVector4D colour = missing ? missingValueColor : cellColor(v);
         out = putVertex(out, c.x2, c.y2, z2, colour);
         out = putVertex(out, c.x2, c.y2, z1, colour);
@@ -90,7 +97,6 @@ void TubeGeometry::fillAttribute(float *out, int attribute, float step) const
 QVector4D TubeGeometry::cellColor(double v) const
 {
     if (displayMode == Width)
-        return QVector4D(float(widthColor.redF()), float(widthColor.greenF()),
-                         float(widthColor.blueF()), float(widthColor.alphaF()));
+        return widthColor;
     return ColorStop::colorAt(colorStops, v);
 }

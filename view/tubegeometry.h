@@ -3,14 +3,14 @@
 
 #include "core/data.h"
 #include "view/colorstop.h"
+#include "view/tubelayout.h"
 
-#include <QColor>
 #include <QVector4D>
 #include <QVector>
 
 // Builds the wall of the tube from a Data: one flat quad (two triangles of
-// x, y, z, r, g, b vertices) per value. Attributes go clockwise round the z
-// axis from the x axis, time runs towards negative z. No OpenGL here.
+// x, y, z, r, g, b vertices) per value, placed by a TubeLayout of the data's
+// shape. No OpenGL here.
 class TubeGeometry
 {
 public:
@@ -41,30 +41,28 @@ public:
     {
         return attributeCount * timeCount * floatsPerCell;
     }
-    // Angle between two neighbouring attributes, negative: cells go clockwise.
-    static float attributeStep(int attributeCount);
-
-    // Fills vertices (replacing its content). On anything but Built the
-    // vertices are left empty.
-    Status build(QVector<float> &vertices) const;
+    // Fills vertices (replacing its content) with exactly the floats needed.
+    // On anything but Built the vertices are left empty; a layout of another
+    // shape than the data's gives Empty.
+    Status build(const TubeLayout &layout, QVector<float> &vertices) const;
     bool fits(qint64 attributeCount, qint64 timeCount) const
     {
         return floatCount(attributeCount, timeCount) <= qMin(floatLimit, maxFloatCount());
     }
 
     Data data;
-    float radius = 3.0f;
-    float timeStepLength = 0.1f;
     int displayMode = Color;
     ColorStops colorStops;
     QVector4D missingValueColor{1.0f, 0.0f, 1.0f, 1.0f};
-    QColor widthColor{255, 255, 0};
+    QVector4D widthColor{1.0f, 1.0f, 0.0f, 1.0f};
     // Lowered by tests to reach the too-large case without gigabytes.
     qint64 floatLimit = maxFloatCount();
+    // Lowered by tests to fail the allocation as a full memory would.
+    qint64 allocationLimit = maxFloatCount();
 
 private:
     QVector4D cellColor(double v) const;
-    void fillAttribute(float *out, int attribute, float step) const;
+    void fillAttribute(const TubeLayout &layout, float *out, int attribute) const;
 };
 
 #endif // VIREO_VIEW_TUBEGEOMETRY_H

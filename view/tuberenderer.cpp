@@ -64,7 +64,7 @@ void TubeRenderer::applyClearColor(QOpenGLFunctions &gl) const
 
 void TubeRenderer::build(QOpenGLFunctions &gl)
 {
-    m_status = m_geometry.build(m_vertices);
+    m_status = m_geometry.build(m_layout, m_vertices);
     if (m_status == TubeGeometry::Empty)
         return; // stays dirty: nothing to draw until data arrives
     m_dirty = false;
@@ -127,7 +127,7 @@ void TubeRenderer::setColorStops(const ColorStops &stops)
     markDirty();
 }
 
-void TubeRenderer::setWidthColor(const QColor &color)
+void TubeRenderer::setWidthColor(const QVector4D &color)
 {
     m_geometry.widthColor = color;
     markDirty();
@@ -136,17 +136,5 @@ void TubeRenderer::setWidthColor(const QColor &color)
 void TubeRenderer::setDisplayMode(int mode)
 {
     m_geometry.displayMode = mode;
-    markDirty();
-}
-
-void TubeRenderer::setRadius(float radius)
-{
-    m_geometry.radius = radius;
-    markDirty();
-}
-
-void TubeRenderer::setTimeStepLength(float length)
-{
-    m_geometry.timeStepLength = length;
     markDirty();
 }

@@ -15,7 +15,8 @@ class QOpenGLShaderProgram;
 class TubeRenderer
 {
 public:
-    TubeRenderer() = default;
+    // The layout is the view's; it outlives the renderer.
+    explicit TubeRenderer(const TubeLayout &layout) : m_layout(layout) {}
     ~TubeRenderer();
     TubeRenderer(const TubeRenderer &) = delete;
     TubeRenderer &operator=(const TubeRenderer &) = delete;
@@ -31,10 +32,8 @@ public:
     void setBackgroundColor(const QVector4D &color) { m_backgroundColor = color; }
     void setMissingValueColor(const QVector4D &color);
     void setColorStops(const ColorStops &stops);
-    void setWidthColor(const QColor &color);
+    void setWidthColor(const QVector4D &color);
     void setDisplayMode(int mode);
-    void setRadius(float radius);
-    void setTimeStepLength(float length);
 
     const TubeGeometry &geometry() const { return m_geometry; }
     // What the last build gave; a failure keeps the renderer clean (nothing
@@ -53,6 +52,7 @@ private:
         m_status = TubeGeometry::Empty;
     }
 
+    const TubeLayout &m_layout;
     bool m_dirty = true;
     QVector4D m_backgroundColor{0.0f, 0.0f, 0.0f, 1.0f};
     TubeGeometry m_geometry;

@@ -1,12 +1,13 @@
 #include "view/vireoglwidget.h"
 
+#include "view/viewactions.h"
+
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QPainter>
 #include <QSurfaceFormat>
-
-#include <cmath>
 
 namespace {
 
@@ -16,38 +17,22 @@ constexpr int leftDragged = 2;
 constexpr int rightPressed = 16;
 constexpr int rightDragged = 32;
 
-QVector4D toVector(const QColor &color)
-{
-    return QVector4D(float(color.redF()), float(color.greenF()), float(color.blueF()),
-                     float(color.alphaF()));
-}
-
-QMap<int, int> defaultCameraKeys()
-{
-    return {{Qt::Key_Z, Camera::Forward},  {Qt::Key_Q, Camera::Right},
-            {Qt::Key_S, Camera::Backward}, {Qt::Key_D, Camera::Left},
-            {Qt::Key_O, Camera::Origin},   {Qt::Key_Shift, Camera::Highspeed}};
-}
-
-QMap<int, int> defaultPickingKeys()
-{
-    return {{Qt::Key_A, 0}, {Qt::Key_T, 1}, {Qt::Key_Control, 2}, {Qt::Key_Escape, 3}};
-}
-
-QMap<int, int> defaultMoveSelectionKeys()
-{
-    return {{Qt::Key_Down, 0}, {Qt::Key_Up, 1}, {Qt::Key_Right, 2}, {Qt::Key_Left, 3}};
-}
+// How far inside the wall the outlines lie. The selection lies nearer to the
+// camera, so that the depth test keeps it over a correlation block on the
+// same cells (a search always finds its model block).
+constexpr float selectionInset = 0.02f;
+constexpr float correlationInset = 0.01f;
 
 } // namespace
 
 VireoGLWidget::VireoGLWidget(QWidget *parent)
-    : QOpenGLWidget(parent), m_keyMapForCamera(defaultCameraKeys()),
-      m_keyForReturnToOrigin(Qt::Key_R), m_keyMapForPicking(defaultPickingKeys()),
-      m_pickingState(4, false), m_keyMapToMoveSelection(defaultMoveSelectionKeys()),
-      m_animationTimer(this),
-      m_selectionOutline(QVector4D(0.0f, 1.0f, 0.0f, 1.0f), m_tubeRadius - 0.01f),
-      m_correlationOutline(QVector4D(0.0f, 0.0f, 0.39f, 1.0f), m_tubeRadius - 0.02f)
+    : QOpenGLWidget(parent), m_keyMapForCamera(ViewActions::defaultCameraKeys()),
+      m_keyForReturnToOrigin(ViewActions::defaultReturnToOriginKey()),
+      m_keyMapForPicking(ViewActions::defaultPickingKeys()),
+      m_keyMapToMoveSelection(ViewActions::defaultMoveSelectionKeys()), m_animationTimer(this),
+      m_tubeRenderer(m_layout),
+      m_selectionOutline(m_layout, QVector4D(0.0f, 1.0f, 0.0f, 1.0f), selectionInset),
+      m_correlationOutline(m_layout, QVector4D(0.0f, 0.0f, 0.39f, 1.0f), correlationInset)
 {
     // The shaders are GLSL without a version line and glShadeModel is fixed
     // function: both need a compatibility context.
@@ -55,10 +40,6 @@ VireoGLWidget::VireoGLWidget(QWidget *parent)
     surfaceFormat.setProfile(QSurfaceFormat::CompatibilityProfile);
     setFormat(surfaceFormat);
 
-    m_tubeRenderer.setRadius(m_tubeRadius);
-    m_tubeRenderer.setTimeStepLength(m_timeStepLength);
-    m_selectionOutline.setTimeStepLength(m_timeStepLength);
-    m_correlationOutline.setTimeStepLength(m_timeStepLength);
     QLinearGradient gradient;
     gradient.setColorAt(0.0, QColor(0, 0, 255));
     gradient.setColorAt(1.0, QColor(170, 255, 255));
@@ -94,36 +75,43 @@ void VireoGLWidget::cleanup()
 void VireoGLWidget::setData(const Data &data)
 {
     m_data = data;
+    m_layout.attributeCount = data.attributeCount();
+    m_layout.timeCount = data.timeCount();
     m_tubeRenderer.setData(data);
     m_annotations.clear();
     m_failureReported = false;
     setSelection(Selection());
     setCorrelation(Selections());
     if (!m_tubeRenderer.geometry().fits(data.attributeCount(), data.timeCount()))
-        reportDisplayFailure();
+        reportDisplayFailure(TubeGeometry::TooLarge);
     update();
 }
 
-void VireoGLWidget::reportDisplayFailure()
+void VireoGLWidget::reportDisplayFailure(TubeGeometry::Status status)
 {
     if (m_failureReported)
         return;
     m_failureReported = true;
     const qint64 cells = qint64(m_data.attributeCount()) * m_data.timeCount();
-    emit displayFailed(
-        tr("The data has too many cells to be displayed (%1); aggregate it to fewer time steps.")
-            .arg(cells));
+    if (status == TubeGeometry::OutOfMemory)
+        emit displayFailed(
+            tr("Not enough memory to display %1 cells; aggregate the data to fewer time steps.")
+                .arg(cells));
+    else
+        emit displayFailed(tr("The data has too many cells to be displayed (%1); aggregate it to "
+                              "fewer time steps.")
+                               .arg(cells));
 }
 
 void VireoGLWidget::setBackgroundColor(const QColor &color)
 {
-    m_tubeRenderer.setBackgroundColor(toVector(color));
+    m_tubeRenderer.setBackgroundColor(ColorStop::toVector(color));
     update();
 }
 
 void VireoGLWidget::setMissingValuesColor(const QColor &color)
 {
-    m_tubeRenderer.setMissingValueColor(toVector(color));
+    m_tubeRenderer.setMissingValueColor(ColorStop::toVector(color));
     update();
 }
 
@@ -135,7 +123,7 @@ void VireoGLWidget::setGradient(const QLinearGradient &gradient)
 
 void VireoGLWidget::setWidthColor(const QColor &color)
 {
-    m_tubeRenderer.setWidthColor(color);
+    m_tubeRenderer.setWidthColor(ColorStop::toVector(color));
     update();
 }
 
@@ -147,12 +135,12 @@ void VireoGLWidget::setDisplayMode(int index)
 
 void VireoGLWidget::setSelectionColor(const QColor &color)
 {
-    m_selectionOutline.setColor(toVector(color));
+    m_selectionOutline.setColor(ColorStop::toVector(color));
 }
 
 void VireoGLWidget::setCorrelationColor(const QColor &color)
 {
-    m_correlationOutline.setColor(toVector(color));
+    m_correlationOutline.setColor(ColorStop::toVector(color));
 }
 
 void VireoGLWidget::setSelection(const Selection &selection)
@@ -173,13 +161,17 @@ void VireoGLWidget::setCorrelation(const Selections &selections)
 
 void VireoGLWidget::goTo(float attributePosition, float timePosition)
 {
-    if (m_camera.isAnimating() || m_data.attributeCount() == 0)
+    if (m_camera.isAnimating() || m_layout.attributeCount == 0)
         return;
-    const float angle = attributePosition * TubeGeometry::attributeStep(m_data.attributeCount());
-    const QVector3D point(float(m_tubeRadius * std::cos(double(angle))),
-                          float(m_tubeRadius * std::sin(double(angle))),
-                          -(m_timeStepLength * timePosition));
-    m_camera.focusOn(point);
+    m_camera.focusOn(m_layout.wallPoint(attributePosition, timePosition));
+    update();
+}
+
+void VireoGLWidget::goTo(const Selection &selection)
+{
+    if (m_camera.isAnimating() || !m_layout.contains(selection))
+        return;
+    m_camera.focusOn(m_layout.middle(selection));
     update();
 }
 
@@ -193,6 +185,47 @@ void VireoGLWidget::startAnimationIfMoving()
 {
     if (m_camera.isMoving() && !m_animationTimer.isActive())
         m_animationTimer.start();
+}
+
+void VireoGLWidget::warn(const QString &title, const QString &text)
+{
+    QMessageBox::warning(this, title, text, QMessageBox::Ok);
+}
+
+bool VireoGLWidget::wallPointAt(const QPoint &pos, QVector3D *point) const
+{
+    const QPointF ndc((float(pos.x()) / float(width()) - 0.5f) * 2.0f,
+                      (0.5f - float(pos.y()) / float(height())) * 2.0f);
+    return m_layout.wallPointUnder(m_projection * m_camera.viewMatrix(), ndc, point);
+}
+
+TubeLayout::Cell VireoGLWidget::cellAt(const QPoint &pos) const
+{
+    QVector3D point;
+    return wallPointAt(pos, &point) ? m_layout.cellAt(point) : TubeLayout::Cell();
+}
+
+void VireoGLWidget::pickAt(const QPoint &pos)
+{
+    const TubeLayout::Cell cell = cellAt(pos);
+    if (!cell.isValid())
+        return;
+    Selection picked;
+    if (m_picker.pick(m_data, cell, m_currentSelection, &picked) == SelectionPicker::ZoneRefused)
+        warn(tr("Unable to select zone"),
+             tr("<p>To select a zone, select a value, press 'ctrl' and select another value. "
+                "<p>This will select the zone between the first selected value and the other "
+                "one."));
+    else
+        setSelection(picked);
+}
+
+void VireoGLWidget::moveSelection(int action)
+{
+    Selection moved;
+    if (m_layout.contains(m_currentSelection) &&
+        SelectionPicker::move(m_data, m_currentSelection, action, &moved))
+        setSelection(moved);
 }
 
 void VireoGLWidget::mousePressEvent(QMouseEvent *event)
@@ -211,22 +244,31 @@ void VireoGLWidget::mousePressEvent(QMouseEvent *event)
 void VireoGLWidget::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton) {
-        m_mouseState &= ~(leftPressed | leftDragged | 4 | 8);
+        // The release that ends a double click has no press of its own: the
+        // first click of the pair has picked already.
+        const bool click = (m_mouseState & (leftPressed | leftDragged)) == leftPressed;
+        m_mouseState &= ~(leftPressed | leftDragged);
+        if (click)
+            pickAt(event->pos());
         m_camera.release(Camera::LeftButton);
     } else if (event->button() == Qt::RightButton) {
         // A drag turned the view; only a plain click asks for the menu.
-        if (!(m_mouseState & rightDragged))
+        const bool click = !(m_mouseState & rightDragged);
+        m_mouseState &= ~(rightPressed | rightDragged);
+        if (click)
             showContextMenu(event->pos());
-        m_mouseState &= ~(rightPressed | rightDragged | 64 | 128);
         m_camera.release(Camera::RightButton);
     }
 }
 
 void VireoGLWidget::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    // Not a second press: a double click is reserved for flying to the
-    // clicked cell, which needs picking.
-    Q_UNUSED(event)
+    QVector3D point;
+    if (event->button() != Qt::LeftButton || m_camera.isAnimating() ||
+        !wallPointAt(event->pos(), &point) || !m_layout.cellAt(point).isValid())
+        return;
+    m_camera.focusOn(point);
+    startAnimationIfMoving();
 }
 
 void VireoGLWidget::mouseMoveEvent(QMouseEvent *event)
@@ -249,21 +291,46 @@ void VireoGLWidget::keyPressEvent(QKeyEvent *event)
         startAnimationIfMoving();
         return;
     }
+    bool handled = false;
+    const auto picking = m_keyMapForPicking.constFind(key);
+    if (picking != m_keyMapForPicking.constEnd()) {
+        m_picker.setHeld(picking.value(), true);
+        handled = true;
+    }
+    // Every key pressed while Reset is held clears again.
+    if (m_picker.isHeld(ViewActions::Reset)) {
+        setSelection(Selection());
+        setCorrelation(Selections());
+        handled = true;
+    }
     if (key == m_keyForReturnToOrigin) {
         if (!m_camera.isAnimating()) {
             m_camera.returnToOrigin();
             startAnimationIfMoving();
         }
-        return;
+        handled = true;
     }
-    QOpenGLWidget::keyPressEvent(event);
+    const auto move = m_keyMapToMoveSelection.constFind(key);
+    if (move != m_keyMapToMoveSelection.constEnd()) {
+        if (m_currentSelection.type != Selection::None)
+            moveSelection(move.value());
+        handled = true;
+    }
+    if (!handled)
+        QOpenGLWidget::keyPressEvent(event);
 }
 
 void VireoGLWidget::keyReleaseEvent(QKeyEvent *event)
 {
-    const auto camera = m_keyMapForCamera.constFind(event->key());
+    const int key = event->key();
+    const auto camera = m_keyMapForCamera.constFind(key);
     if (camera != m_keyMapForCamera.constEnd()) {
         m_camera.release(camera.value());
+        return;
+    }
+    const auto picking = m_keyMapForPicking.constFind(key);
+    if (picking != m_keyMapForPicking.constEnd()) {
+        m_picker.setHeld(picking.value(), false);
         return;
     }
     QOpenGLWidget::keyReleaseEvent(event);
@@ -271,7 +338,7 @@ void VireoGLWidget::keyReleaseEvent(QKeyEvent *event)
 
 void VireoGLWidget::focusOutEvent(QFocusEvent *event)
 {
-    m_pickingState.fill(false);
+    m_picker.releaseAll();
     m_camera.releaseAll();
     QOpenGLWidget::focusOutEvent(event);
 }
@@ -315,6 +382,10 @@ void VireoGLWidget::paintGL()
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.beginNativePainting();
+    // The painter switches the depth test off for its own drawing.
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_TRUE);
     // Set before the clear, so that a new background shows in the frame that
     // the change asked for, not one frame later.
     m_tubeRenderer.applyClearColor(*this);
@@ -322,8 +393,9 @@ void VireoGLWidget::paintGL()
     m_camera.update();
     const QMatrix4x4 pmv = m_projection * m_camera.viewMatrix();
     m_tubeRenderer.draw(*this, pmv);
-    m_correlationOutline.draw(*this, pmv);
+    // Not drawn last on purpose: the depth test alone keeps it on top.
     m_selectionOutline.draw(*this, pmv);
+    m_correlationOutline.draw(*this, pmv);
     painter.endNativePainting();
     painter.end();
 
@@ -333,7 +405,7 @@ void VireoGLWidget::paintGL()
             this,
             [this] {
                 if (m_tubeRenderer.hasFailed())
-                    reportDisplayFailure();
+                    reportDisplayFailure(m_tubeRenderer.status());
             },
             Qt::QueuedConnection);
     }

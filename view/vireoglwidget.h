@@ -6,6 +6,8 @@
 #include "core/selection.h"
 #include "view/camera.h"
 #include "view/outlinerenderer.h"
+#include "view/selectionpicker.h"
+#include "view/tubelayout.h"
 #include "view/tuberenderer.h"
 
 #include <QLinearGradient>
@@ -19,7 +21,10 @@
 
 // The data drawn as the inside of a tube: attributes side by side round the
 // section, time along the axis, one coloured cell per value. The camera flies
-// inside it with held keys and looks round with the right mouse button.
+// inside it with held keys and looks round with the right mouse button; a
+// click picks a value, an attribute, a time step or a zone, and the move keys
+// shift the selection. The current selection is outlined over the correlation
+// results where both cover a cell.
 class VireoGLWidget : public QOpenGLWidget, protected QOpenGLFunctions
 {
     Q_OBJECT
@@ -42,17 +47,25 @@ public:
     void setSelectionColor(const QColor &color);
     void setCorrelationColor(const QColor &color);
 
+    // Makes a selection current (also from the panels) and outlines it.
     void setSelection(const Selection &selection);
     Selection selection() const { return m_currentSelection; }
     void setCorrelation(const Selections &selections);
     Selections correlation() const { return m_correlation; }
     Annotations annotations() const { return m_annotations; }
 
-    // Flies to the wall at a fractional attribute and time position.
+    // Flies to the wall at a fractional attribute and time position (cell
+    // units: attribute a spans a .. a + 1); not while a flight runs.
     void goTo(float attributePosition, float timePosition);
+    // Flies to the middle of a selection's block, across the wrap of a run
+    // that passes attribute 0.
+    void goTo(const Selection &selection);
+    // The cell under a window position; invalid off the data.
+    TubeLayout::Cell cellAt(const QPoint &pos) const;
+    const TubeLayout &layout() const { return m_layout; }
     const Camera &camera() const { return m_camera; }
 
-    // Bindings: Qt key code -> action (camera bits, picking and move indexes).
+    // Bindings: Qt key code -> ViewActions action.
     QMap<int, int> keyMapForCamera() const { return m_keyMapForCamera; }
     void setKeyMapForCamera(const QMap<int, int> &map) { m_keyMapForCamera = map; }
     int keyForReturnToOrigin() const { return m_keyForReturnToOrigin; }
@@ -62,8 +75,8 @@ public:
     QMap<int, int> keyMapToMoveSelection() const { return m_keyMapToMoveSelection; }
     void setKeyMapToMoveSelection(const QMap<int, int> &map) { m_keyMapToMoveSelection = map; }
 
-    float tubeRadius() const { return m_tubeRadius; }
-    float timeStepLength() const { return m_timeStepLength; }
+    float tubeRadius() const { return m_layout.radius; }
+    float timeStepLength() const { return m_layout.timeStepLength; }
 
 signals:
     void correlationRequested(Selection selection);
@@ -80,6 +93,9 @@ public slots:
     void showContextMenu(QPoint pos);
 
 protected:
+    // The one way to a warning box, so that tests can answer it.
+    virtual void warn(const QString &title, const QString &text);
+
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -94,20 +110,23 @@ protected:
 private:
     void cleanup();
     void startAnimationIfMoving();
-    void reportDisplayFailure();
+    void reportDisplayFailure(TubeGeometry::Status status);
     bool hasFixedFunctions() const;
+    bool wallPointAt(const QPoint &pos, QVector3D *point) const;
+    void pickAt(const QPoint &pos);
+    void moveSelection(int action);
 
     Data m_data;
     Camera m_camera;
     Selection m_currentSelection;
     Selections m_correlation;
     Annotations m_annotations;
-    float m_tubeRadius = 3.0f;
-    float m_timeStepLength = 0.1f;
+    // Radius and time step length of the tube; the renderers draw by it.
+    TubeLayout m_layout;
     QMap<int, int> m_keyMapForCamera;
     int m_keyForReturnToOrigin = 0;
     QMap<int, int> m_keyMapForPicking;
-    QVector<bool> m_pickingState;
+    SelectionPicker m_picker;
     QMap<int, int> m_keyMapToMoveSelection;
     int m_mouseState = 0;
     QPoint m_lastMousePosition;

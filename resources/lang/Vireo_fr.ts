@@ -167,6 +167,18 @@
         <source>The data has too many cells to be displayed (%1); aggregate it to fewer time steps.</source>
         <translation>Les données ont trop de cellules pour être affichées (%1) ; agrégez-les sur moins de pas de temps.</translation>
     </message>
+    <message>
+        <source>Not enough memory to display %1 cells; aggregate the data to fewer time steps.</source>
+        <translation>Pas assez de mémoire pour afficher %1 cellules ; agrégez les données sur moins de pas de temps.</translation>
+    </message>
+    <message>
+        <source>Unable to select zone</source>
+        <translation>Impossible de sélectionner la zone</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;To select a zone, select a value, press &apos;ctrl&apos; and select another value. &lt;p&gt;This will select the zone between the first selected value and the other one.</source>
+        <translation>&lt;p&gt;Pour sélectionner une zone, sélectionnez une valeur, appuyez sur &apos;ctrl&apos; et sélectionnez une autre valeur. &lt;p&gt;La zone entre la première valeur sélectionnée et l&apos;autre sera sélectionnée.</translation>
+    </message>
 </context>
 <context>
     <name>VireoMainWindow</name>
