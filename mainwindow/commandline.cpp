@@ -79,8 +79,8 @@ CommandLine::Status CommandLine::parse(const QStringList &arguments)
 
 int CommandLine::resolvedMode() const
 {
-    if (layout >= 0)
-        return layout;
+    if (layout >= 0 || file.isEmpty())
+        return qMax(layout, 0);
     const CsvLayout::Layout detected = CsvLayout::detect(file);
     return detected == CsvLayout::Unknown ? 0 : detected;
 }
