@@ -64,8 +64,10 @@ CommandLine::Status CommandLine::parse(const QStringList &arguments)
                    "need a FILE.");
     if (parser.isSet(quitAfterName)) {
         bool ok = false;
-        quitDelay = parser.value(quitAfterName).toInt(&ok);
-        if (!ok || quitDelay < 0)
+        const int delay = parser.value(quitAfterName).toInt(&ok);
+        if (ok && delay >= 0)
+            quitDelay = delay;
+        else
             error = tr("--quit-after needs a number of milliseconds.");
     }
     if (!error.isEmpty())

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QVector>
 
@@ -9,8 +10,8 @@ namespace {
 
 // The first line of a synchronous file's data, and enough asynchronous lines.
 constexpr int linesToRead = 11;
-// A header of a few thousand attribute names fits; a binary file stops here.
-constexpr qint64 maxLineLength = 1 << 20;
+// A header of many thousand attribute names fits; a binary file stops here.
+constexpr qint64 maxHeadLength = 1 << 20;
 
 bool isTime(const QString &field)
 {
@@ -20,8 +21,9 @@ bool isTime(const QString &field)
 QVector<QStringList> splitEverySeparator(const QString &line)
 {
     QVector<QStringList> splits;
-    for (QChar separator : {QLatin1Char(','), QLatin1Char(';'), QLatin1Char('\t')})
-        splits << line.split(separator);
+    splits << line.split(QLatin1Char(',')) << line.split(QLatin1Char(';'));
+    // French asynchronous files may separate their fields by runs of tabs.
+    splits << line.split(QLatin1Char('\t'), Qt::SkipEmptyParts);
     return splits;
 }
 
@@ -48,15 +50,15 @@ CsvLayout::Layout CsvLayout::detect(const QString &fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return Unknown;
-    QStringList lines;
-    while (lines.size() < linesToRead && !file.atEnd()) {
-        QString line = QString::fromUtf8(file.readLine(maxLineLength));
-        if (lines.isEmpty() && line.startsWith(QChar(0xfeff)))
-            line.remove(0, 1);
-        while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-        lines << line;
-    }
+    const QByteArray head = file.read(maxHeadLength);
+    QString text = QString::fromUtf8(head);
+    if (text.startsWith(QChar(0xfeff)))
+        text.remove(0, 1);
+    // Runs of CR, with or without a LF after them, end a line as in the readers.
+    QStringList lines = text.split(QRegularExpression(QStringLiteral("\r*\n|\r+")));
+    if (head.size() == maxHeadLength || lines.last().isEmpty())
+        lines.removeLast(); // cut short, or nothing after the last line end
+    lines = lines.mid(0, linesToRead);
     if (lines.isEmpty())
         return Unknown;
 
