@@ -100,67 +100,54 @@ class TestDesktop : public QObject
 private slots:
     void cleanup() { QVERIFY(QThreadPool::globalInstance()->waitForDone(10000)); }
 
-    void parseCommandLine_data()
+    void parseCommandLine()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("resolvedMode");
-        QTest::addColumn<int>("origin");
-        QTest::addColumn<int>("quitAfter");
         const QString sync = example("plant_sensors_intl.csv");
         const QString async = example("plant_log_fr.csv");
         const QString odd = dataFile("sync_ten_lines.csv"); // no data line to tell by
-        const auto row = [](const char *name, const QStringList &args, int status,
-                            const QString &file = QString(), int mode = -1, int resolved = 0,
-                            int origin = -1, int quit = -1) {
-            QTest::newRow(name) << (QStringList("vireo") + args) << status << file << mode
-                                << resolved << origin << quit;
+        // Status, file name, layout option / resolved layout, origin, quit delay.
+        const auto described = [](CommandLine &line, const QStringList &arguments) {
+            const int status = line.parse(QStringList("vireo") + arguments);
+            return QStringLiteral("%1 %2 %3/%4 %5 %6")
+                .arg(status)
+                .arg(QFileInfo(line.fileName()).fileName())
+                .arg(line.mode())
+                .arg(line.resolvedMode())
+                .arg(line.origin())
+                .arg(line.quitAfter());
         };
-        row("nothing", {}, CommandLine::Run);
-        row("file, layout seen", {async}, CommandLine::Run, async, -1, 1);
-        row("file, layout unclear", {odd}, CommandLine::Run, odd, -1, 0);
-        row("sync french", {"--synchronous", "--french", async}, CommandLine::Run, async, 0, 0, 0);
-        row("async international", {sync, "--asynchronous", "--international"}, CommandLine::Run,
-            sync, 1, 1, 1);
-        row("dialect only", {"--international", sync}, CommandLine::Run, sync, -1, 0, 1);
-        row("quit after", {"--quit-after", "250"}, CommandLine::Run, QString(), -1, 0, -1, 250);
-        row("help", {"--help"}, CommandLine::Help);
-        row("version", {"-v"}, CommandLine::Version);
-        row("two layouts", {"--synchronous", "--asynchronous", sync}, CommandLine::Error);
-        row("two dialects", {"--french", "--international", sync}, CommandLine::Error);
-        row("two files", {sync, async}, CommandLine::Error);
-        row("dialect, no file", {"--french"}, CommandLine::Error);
-        row("unknown option", {"--bogus"}, CommandLine::Error);
-        row("quit after what", {"--quit-after", "soon"}, CommandLine::Error);
-    }
-    void parseCommandLine()
-    {
-        QFETCH(QStringList, arguments);
-        CommandLine commandLine;
-        // Parsing twice must not keep anything of the first run.
-        commandLine.parse({"vireo", "--asynchronous", "--french", "--quit-after", "5", "x.csv"});
-        QFETCH(int, status);
-        QCOMPARE(int(commandLine.parse(arguments)), status);
-        QTEST(commandLine.fileName(), "file");
-        QTEST(commandLine.mode(), "mode");
-        QTEST(commandLine.resolvedMode(), "resolvedMode");
-        QTEST(commandLine.origin(), "origin");
-        QTEST(commandLine.quitAfter(), "quitAfter");
-        QCOMPARE(commandLine.errorText().isEmpty(), status != CommandLine::Error);
-        const QString help = commandLine.helpText();
+        const QList<QPair<QStringList, QString>> cases = {
+            {{}, "0  -1/0 -1 -1"},
+            {{async}, "0 plant_log_fr.csv -1/1 -1 -1"}, // the first lines tell
+            {{odd}, "0 sync_ten_lines.csv -1/0 -1 -1"}, // they do not: synchronous
+            {{"--synchronous", "--french", async}, "0 plant_log_fr.csv 0/0 0 -1"},
+            {{sync, "--asynchronous", "--international"}, "0 plant_sensors_intl.csv 1/1 1 -1"},
+            {{"--international", sync}, "0 plant_sensors_intl.csv -1/0 1 -1"},
+            {{"--quit-after", "250"}, "0  -1/0 -1 250"},
+            {{"--help"}, "1  -1/0 -1 -1"},
+            {{"-v"}, "2  -1/0 -1 -1"},
+            {{"--synchronous", "--asynchronous", sync}, "3  -1/0 -1 -1"},
+            {{"--french", "--international", sync}, "3  -1/0 -1 -1"},
+            {{sync, async}, "3  -1/0 -1 -1"},
+            {{"--french"}, "3  -1/0 -1 -1"},
+            {{"--bogus"}, "3  -1/0 -1 -1"},
+            {{"--quit-after", "soon"}, "3  -1/0 -1 -1"}};
+        for (const auto &c : cases) {
+            CommandLine line;
+            // Nothing of an earlier parse may remain.
+            described(line, {"--asynchronous", "--french", "--quit-after", "5", async});
+            QCOMPARE(described(line, c.first), c.second);
+            QCOMPARE(line.errorText().isEmpty(), !c.second.startsWith('3'));
+        }
+        const QString help = CommandLine().helpText();
         QVERIFY(help.contains("--international") && !help.contains("quit-after"));
         QVERIFY(
-            QRegularExpression("^vireo \\d+\\.\\d+").match(CommandLine::versionText()).hasMatch());
+            QRegularExpression("^vireo \\d+\\.\\d+$").match(CommandLine::versionText()).hasMatch());
     }
 
-    void detectLayout_data()
+    void detectLayout()
     {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<int>("layout");
-        // clang-format off
-        const QList<QPair<QString, int>> rows = {
+        const QList<QPair<QString, int>> cases = {
             {example("plant_sensors_intl.csv"), CsvLayout::Synchronous},
             {example("plant_sensors_fr.csv"), CsvLayout::Synchronous},
             {dataFile("sync_cr_only.csv"), CsvLayout::Synchronous},
@@ -169,65 +156,49 @@ private slots:
             {dataFile("async_french_tab.csv"), CsvLayout::Asynchronous}, // runs of tabs
             {dataFile("async_bom_crlf.csv"), CsvLayout::Asynchronous},
             {dataFile("async_blank_line.csv"), CsvLayout::Asynchronous},
-            {dataFile("sync_ten_lines.csv"), CsvLayout::Unknown},        // header only
+            {dataFile("sync_ten_lines.csv"), CsvLayout::Unknown}, // header only
             {dataFile("sync_empty_first_line.csv"), CsvLayout::Unknown},
             {dataFile("sync_empty.csv"), CsvLayout::Unknown},
             {dataFile("no_such_file.csv"), CsvLayout::Unknown}};
-        // clang-format on
-        for (const auto &row : rows)
-            QTest::newRow(qPrintable(QFileInfo(row.first).fileName())) << row.first << row.second;
-    }
-    void detectLayout()
-    {
-        QFETCH(QString, file);
-        QTEST(int(CsvLayout::detect(file)), "layout");
+        for (const auto &c : cases)
+            QVERIFY2(CsvLayout::detect(c.first) == c.second, qPrintable(c.first));
     }
 
     // What main() does with its arguments, then what the window shows.
-    void commandLineOpensFile_data()
+    void commandLineOpensFile()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QList<int>>("replies");
-        QTest::addColumn<QStringList>("asked");
-        QTest::addColumn<QString>("loaded");
         const QString intl = example("plant_sensors_intl.csv");
         const QString fr = example("plant_sensors_fr.csv");
         const QString log = example("plant_log_fr.csv");
-        using R = QList<int>;
-        QTest::newRow("international")
-            << QStringList{"--international", intl} << R() << QStringList() << intl;
-        QTest::newRow("french sync")
-            << QStringList{"--synchronous", "--french", fr} << R() << QStringList() << fr;
-        QTest::newRow("asked, No")
-            << QStringList{intl} << R{QMessageBox::No} << QStringList{originTitle} << intl;
-        QTest::newRow("asked, Yes, async seen")
-            << QStringList{log} << R{QMessageBox::Yes} << QStringList{originTitle} << log;
-        QTest::newRow("asked, Cancel")
-            << QStringList{fr} << R{QMessageBox::Cancel} << QStringList{originTitle} << QString();
-    }
-    void commandLineOpensFile()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(QString, loaded);
-        CommandLine commandLine;
-        QCOMPARE(commandLine.parse(QStringList("vireo") + arguments), CommandLine::Run);
-        TestWindow window;
-        QFETCH(QList<int>, replies);
-        for (int reply : replies)
-            window.replies << QMessageBox::StandardButton(reply);
-        window.openFileWith(commandLine.fileName(), commandLine.resolvedMode(),
-                            commandLine.origin());
-        QVERIFY(window.waitIdle());
-        QStringList asked;
-        for (const Answer &question : window.questions)
-            asked << question.first;
-        QTEST(asked, "asked");
-        QVERIFY(window.warnings.isEmpty());
-        QCOMPARE(window.shownFile(), loaded);
-        QCOMPARE(window.windowTitle(),
-                 loaded.isEmpty() ? "Vireo" : QFileInfo(loaded).fileName() + " — Vireo");
-        if (!loaded.isEmpty())
-            QVERIFY(window.view()->data().attributeCount() > 0);
+        struct Case
+        {
+            QStringList arguments;
+            QMessageBox::StandardButton reply; // NoButton: no question expected
+            QString loaded;
+        };
+        const Case cases[] = {{{"--international", intl}, QMessageBox::NoButton, intl},
+                              {{"--synchronous", "--french", fr}, QMessageBox::NoButton, fr},
+                              {{intl}, QMessageBox::No, intl},
+                              {{log}, QMessageBox::Yes, log}, // asynchronous, seen as such
+                              {{fr}, QMessageBox::Cancel, QString()}};
+        for (const Case &c : cases) {
+            CommandLine commandLine;
+            QCOMPARE(commandLine.parse(QStringList("vireo") + c.arguments), CommandLine::Run);
+            TestWindow window;
+            window.replies = {c.reply};
+            window.openFileWith(commandLine.fileName(), commandLine.resolvedMode(),
+                                commandLine.origin());
+            QVERIFY(window.waitIdle());
+            QCOMPARE(window.questions.size(), c.reply == QMessageBox::NoButton ? 0 : 1);
+            QCOMPARE(window.questions.value(0, {originTitle, ""}).first, originTitle);
+            QVERIFY(window.warnings.isEmpty());
+            QCOMPARE(window.shownFile(), c.loaded);
+            QCOMPARE(window.windowTitle(),
+                     c.loaded.isEmpty() ? "Vireo" : QFileInfo(c.loaded).fileName() + " — Vireo");
+            QCOMPARE(window.view()->data().attributeCount(), c.loaded.isEmpty() ? 0
+                                                             : c.loaded == log  ? 7
+                                                                                : 31);
+        }
     }
 
     void dropOpensFile()
