@@ -6,6 +6,7 @@
 #include "mainwindow/vireomainwindow.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLocale>
 #include <QSurfaceFormat>
 #include <QTimer>
@@ -64,12 +65,16 @@ int main(int argc, char *argv[])
 
     VireoMainWindow window;
     window.showMaximized();
+    // Once the window is up, so that the origin question has it behind.
     if (!fileName.isEmpty())
-        window.openFileWith(fileName, mode, origin);
+        QTimer::singleShot(0, &window, [&] { window.openFileWith(fileName, mode, origin); });
     if (quitAfter >= 0) {
-        // A window that never came up fails the check that asked for this.
-        QTimer::singleShot(quitAfter, &window, [&window] {
-            QApplication::exit(window.isVisible() && window.windowHandle()->isExposed() ? 0 : 2);
+        // The check that asks for this fails unless the window came up and
+        // shows the file it was given.
+        QTimer::singleShot(quitAfter, &window, [&window, fileName] {
+            const bool up = window.isVisible() && window.windowHandle()->isExposed();
+            const bool loaded = window.windowTitle().startsWith(QFileInfo(fileName).fileName());
+            QApplication::exit(up && loaded ? 0 : 2);
         });
     }
     return app.exec();

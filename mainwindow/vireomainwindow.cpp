@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QTimer>
 
 namespace {
 
@@ -303,7 +304,9 @@ void VireoMainWindow::dropEvent(QDropEvent *event)
     if (fileName.isEmpty())
         return;
     event->acceptProposedAction();
-    openFileWith(fileName, -1, -1);
+    // The questions wait for the drop to end: a modal box inside the drop would
+    // keep the program the file came from waiting for its answer.
+    QTimer::singleShot(0, this, [this, fileName] { openFileWith(fileName, -1, -1); });
 }
 
 void VireoMainWindow::loadFile(const QString &fileName, int mode, int origin)

@@ -213,11 +213,17 @@ private slots:
               QStringList{"https://example.org/data.csv"}})
             QVERIFY2(!dragAndDrop(window, files), qPrintable(files.join(' ')));
         QVERIFY(window.questions.isEmpty());
+        // The questions come once the drop has ended, and take the replies.
+        const auto dropAndAnswer = [&window](const QString &file) {
+            const int asked = window.questions.size();
+            return dragAndDrop(window, {file}) && window.questions.size() == asked &&
+                   QTest::qWaitFor([&window] { return window.replies.isEmpty(); }) &&
+                   window.waitIdle();
+        };
 
         // An asynchronous file is recognised; only its origin is asked.
         window.replies = {QMessageBox::No};
-        QVERIFY(dragAndDrop(window, {dataFile("mainwindow_async.csv")}));
-        QVERIFY(window.waitIdle());
+        QVERIFY(dropAndAnswer(dataFile("mainwindow_async.csv")));
         QCOMPARE(window.questions.size(), 1);
         QCOMPARE(window.questions[0].first, originTitle);
         QCOMPARE(window.shownFile(), dataFile("mainwindow_async.csv"));
@@ -230,8 +236,7 @@ private slots:
         QVERIFY(QFile::copy(dataFile("sync_ten_lines.csv"), unclear));
         window.questions.clear();
         window.replies = {QMessageBox::Yes, QMessageBox::Yes};
-        QVERIFY(dragAndDrop(window, {unclear}));
-        QVERIFY(window.waitIdle());
+        QVERIFY(dropAndAnswer(unclear));
         QCOMPARE(window.questions.size(), 2);
         QCOMPARE(window.questions[0].first, layoutTitle);
         QVERIFY(window.questions[0].second.contains("Yes for synchronous"));
@@ -240,9 +245,7 @@ private slots:
 
         // A failed read keeps the title of the file still shown.
         window.replies = {QMessageBox::Yes};
-        QVERIFY(
-            dragAndDrop(window, {dataFile("mainwindow_international.csv")})); // ',' read as French
-        QVERIFY(window.waitIdle());
+        QVERIFY(dropAndAnswer(dataFile("mainwindow_international.csv"))); // ',' read as French
         QCOMPARE(window.warnings.size(), 1);
         QCOMPARE(window.windowTitle(), "UNCLEAR.CSV — Vireo");
     }
