@@ -27,8 +27,10 @@ CommandLine::CommandLine()
     QCommandLineOption quit(quitAfterName, QString(), QStringLiteral("ms"));
     quit.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(quit);
-    parser.addPositionalArgument(QStringLiteral("FILE"), tr("The CSV file to open."),
-                                 QStringLiteral("[FILE]"));
+    // The option texts above call it by this name.
+    const QString argument = tr("FILE");
+    parser.addPositionalArgument(argument, tr("The CSV file to open."),
+                                 QLatin1Char('[') + argument + QLatin1Char(']'));
 }
 
 QString CommandLine::versionText()

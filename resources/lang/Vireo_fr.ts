@@ -51,6 +51,10 @@
         <source>Try &apos;vireo --help&apos; for more information.</source>
         <translation>Essayez « vireo --help » pour plus d&apos;informations.</translation>
     </message>
+    <message>
+        <source>FILE</source>
+        <translation>FICHIER</translation>
+    </message>
 </context>
 <context>
     <name>Task</name>
