@@ -2,21 +2,32 @@
 
 #include "core/task.h"
 #include "io/filereader.h"
+#include "mainwindow/csvlayout.h"
 #include "ui_vireomainwindow.h"
 #include "widgets/colorbrewerdialog.h"
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QMimeData>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QTimer>
 
 namespace {
 
-// The message boxes' standard buttons carry Qt's own texts; translating them
-// with ours keeps "Yes" and "No" in step with the origin question.
-[[maybe_unused]] const char *const standardButtonTexts[] = {
-    QT_TRANSLATE_NOOP("QPlatformTheme", "OK"), QT_TRANSLATE_NOOP("QPlatformTheme", "&Yes"),
-    QT_TRANSLATE_NOOP("QPlatformTheme", "&No"), QT_TRANSLATE_NOOP("QPlatformTheme", "Cancel")};
+// The local .csv file a drag carries, if it carries exactly one.
+QString droppedCsvFile(const QMimeData *mime)
+{
+    const QList<QUrl> urls = mime ? mime->urls() : QList<QUrl>();
+    if (urls.size() != 1 || !urls[0].isLocalFile())
+        return QString();
+    const QString fileName = urls[0].toLocalFile();
+    return fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive) ? fileName : QString();
+}
 
 // Spin boxes hold ints; a 64-bit count is clamped to the box's range first.
 int clampedTo(const QSpinBox *box, qint64 value)
@@ -51,6 +62,7 @@ VireoMainWindow::VireoMainWindow(QWidget *parent) : QMainWindow(parent), ui(null
     ui->correlationTreeView->hide();
     ui->correlationTreeView->setHeaderHidden(false);
     ui->annotationTreeWidget->hide();
+    setAcceptDrops(true);
 }
 
 VireoMainWindow::~VireoMainWindow()
@@ -93,6 +105,7 @@ void VireoMainWindow::connectActions()
     connect(ui->actionKeys_configuration, &QAction::triggered, this,
             &VireoMainWindow::keyConfiguration);
     connect(ui->actionAbout, &QAction::triggered, this, &VireoMainWindow::displayAbout);
+    connect(ui->actionExportPicture, &QAction::triggered, this, &VireoMainWindow::exportPicture);
 }
 
 void VireoMainWindow::connectEditors()
@@ -174,6 +187,11 @@ QString VireoMainWindow::askOpenFileName(const QString &caption, const QString &
     return QFileDialog::getOpenFileName(this, caption, QString(), filter);
 }
 
+QString VireoMainWindow::askSaveFileName(const QString &caption, const QString &filter)
+{
+    return QFileDialog::getSaveFileName(this, caption, QString(), filter);
+}
+
 QMessageBox::StandardButton VireoMainWindow::askQuestion(const QString &title, const QString &text)
 {
     return QMessageBox::question(this, title, text,
@@ -233,19 +251,63 @@ void VireoMainWindow::openFile(int mode)
 {
     const QString fileName = askOpenFileName(tr("Select file %1").arg(FileReader::modeName(mode)),
                                              tr("CSV Files (*.csv);;All files(*.*)"));
+    const int origin = askOrigin();
+    if (origin >= 0)
+        loadFile(fileName, mode, origin);
+}
+
+int VireoMainWindow::askOrigin()
+{
     const QMessageBox::StandardButton answer = askQuestion(
         tr("Origin of your CSV file"),
         tr("<p>Click on the origin of your CSV file : <p>Yes for French if number looks like 1,2 "
            "and separators are ';' for synchronous files and tab for asynchronous files.<p>No for "
            "International if number looks like 1.2 and separators are ','."));
-    int origin;
     if (answer == QMessageBox::Yes)
-        origin = 0;
-    else if (answer == QMessageBox::No)
-        origin = 1;
-    else
+        return 0;
+    if (answer == QMessageBox::No)
+        return 1;
+    return -1;
+}
+
+void VireoMainWindow::openFileWith(const QString &fileName, int mode, int origin)
+{
+    if (mode < 0)
+        mode = CsvLayout::detect(fileName);
+    if (mode < 0) {
+        const QMessageBox::StandardButton answer = askQuestion(
+            tr("Layout of your CSV file"),
+            tr("<p>Click on the layout of your CSV file : <p>Yes for synchronous if it has a "
+               "header line and one row per time stamp.<p>No for asynchronous if it has one row "
+               "per measurement: attribute, time, value."));
+        if (answer == QMessageBox::Yes)
+            mode = 0;
+        else if (answer == QMessageBox::No)
+            mode = 1;
+        else
+            return;
+    }
+    if (origin < 0)
+        origin = askOrigin();
+    if (origin >= 0)
+        loadFile(fileName, mode, origin);
+}
+
+void VireoMainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedCsvFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void VireoMainWindow::dropEvent(QDropEvent *event)
+{
+    const QString fileName = droppedCsvFile(event->mimeData());
+    if (fileName.isEmpty())
         return;
-    loadFile(fileName, mode, origin);
+    event->acceptProposedAction();
+    // The questions wait for the drop to end: a modal box inside the drop would
+    // keep the program the file came from waiting for its answer.
+    QTimer::singleShot(0, this, [this, fileName] { openFileWith(fileName, -1, -1); });
 }
 
 void VireoMainWindow::loadFile(const QString &fileName, int mode, int origin)
@@ -277,6 +339,7 @@ void VireoMainWindow::fileLoaded(Task *task)
         return;
     }
     ui->txtNom->setText(fileName);
+    setWindowTitle(QStringLiteral("%1 — Vireo").arg(QFileInfo(fileName).fileName()));
     originalData = result;
     stage = 1;
     originalDataChanged();
@@ -467,6 +530,25 @@ void VireoMainWindow::on_correlationMode_currentIndexChanged(int) {}
 void VireoMainWindow::exportNormDatas() {}
 
 void VireoMainWindow::exportNonNormDatas() {}
+
+void VireoMainWindow::exportPicture()
+{
+    const QString fileName =
+        askSaveFileName(tr("Export picture"), tr("PNG image (*.png);;JPEG image (*.jpg *.jpeg)"));
+    if (fileName.isEmpty())
+        return;
+    QImageWriter writer(fileName);
+    // Without a suffix the writer would not know which format to use.
+    if (QFileInfo(fileName).suffix().isEmpty())
+        writer.setFormat("png");
+    if (!writer.write(ui->glWidget->grabFramebuffer())) {
+        showWarning(
+            tr("Unable to save picture"),
+            tr("The picture could not be written to %1: %2").arg(fileName, writer.errorString()));
+        return;
+    }
+    statusBar()->showMessage(tr("Picture saved"));
+}
 
 void VireoMainWindow::exportSelectFinished() {}
 

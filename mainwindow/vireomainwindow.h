@@ -35,6 +35,11 @@ public:
     // relative to the working directory.
     static QString translationFileName(const QString &localeName);
 
+    // A file named from outside (command line, drop): mode -1 detects the
+    // layout from the first lines and asks when they do not tell; origin -1
+    // asks the origin question.
+    void openFileWith(const QString &fileName, int mode, int origin);
+
 protected:
     // mode 0 synchronous, 1 asynchronous.
     void openFile(int mode);
@@ -47,9 +52,13 @@ protected:
     // Closing stops the current task: the application would otherwise wait for
     // the thread pool to finish reading a large file before it could quit.
     void closeEvent(QCloseEvent *event) override;
+    // One local .csv file may be dropped on the window.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
     // The only ways to the modal dialogs.
     virtual QString askOpenFileName(const QString &caption, const QString &filter);
+    virtual QString askSaveFileName(const QString &caption, const QString &filter);
     virtual QMessageBox::StandardButton askQuestion(const QString &title, const QString &text);
     virtual void showWarning(const QString &title, const QString &text);
     virtual void showInformation(const QString &title, const QString &text);
@@ -112,6 +121,7 @@ private slots:
     void annotationsChanged(Annotations annot);
     void annotItemSelected(QModelIndex index);
     void annotItemActivated(QModelIndex index);
+    void exportPicture();
 
 private:
     void connectActions();
@@ -119,6 +129,8 @@ private:
     void connectPanels();
     void setStartColors();
     void stopCurrentTask();
+    // 0 French, 1 International, -1 cancelled.
+    int askOrigin();
     // Deletes a task whose finished() has arrived; true if it was the current
     // one, false if it was superseded and its result must be dropped.
     bool releaseTask(Task *task);

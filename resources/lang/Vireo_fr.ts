@@ -2,13 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fr_FR" sourcelanguage="en_US">
 <context>
-    <name>CsvExporter</name>
-    <message>
-        <source>Unable to write file %1.</source>
-        <translation>Impossible d&apos;écrire le fichier %1.</translation>
-    </message>
-</context>
-<context>
     <name>ColorBrewerDialog</name>
     <message>
         <source>Color brewer 2 presets</source>
@@ -44,22 +37,128 @@
     </message>
 </context>
 <context>
-    <name>QPlatformTheme</name>
+    <name>CommandLine</name>
     <message>
-        <source>OK</source>
-        <translation>OK</translation>
+        <source>Explore multivariate time series drawn as the inside of a tube.</source>
+        <translation>Explorer des séries temporelles multivariées dessinées comme l&apos;intérieur d&apos;un tube.</translation>
     </message>
     <message>
-        <source>&amp;Yes</source>
-        <translation>&amp;Oui</translation>
+        <source>Read FILE as one row per time stamp (the default).</source>
+        <translation>Lire FICHIER comme une ligne par horodatage (par défaut).</translation>
     </message>
     <message>
-        <source>&amp;No</source>
-        <translation>&amp;Non</translation>
+        <source>Read FILE as one row per measurement: attribute, time, value.</source>
+        <translation>Lire FICHIER comme une ligne par mesure : attribut, temps, valeur.</translation>
     </message>
     <message>
-        <source>Cancel</source>
-        <translation>Annuler</translation>
+        <source>FILE is French: numbers like 1,2; &apos;;&apos; or tab separators.</source>
+        <translation>FICHIER est français : nombres comme 1,2 ; séparateurs &apos;;&apos; ou tabulation.</translation>
+    </message>
+    <message>
+        <source>FILE is International: numbers like 1.2; &apos;,&apos; separators.</source>
+        <translation>FICHIER est international : nombres comme 1.2 ; séparateurs &apos;,&apos;.</translation>
+    </message>
+    <message>
+        <source>The CSV file to open.</source>
+        <translation>Le fichier CSV à ouvrir.</translation>
+    </message>
+    <message>
+        <source>Choose either --synchronous or --asynchronous.</source>
+        <translation>Choisissez soit --synchronous, soit --asynchronous.</translation>
+    </message>
+    <message>
+        <source>Choose either --french or --international.</source>
+        <translation>Choisissez soit --french, soit --international.</translation>
+    </message>
+    <message>
+        <source>Give one file at most.</source>
+        <translation>Donnez un fichier au plus.</translation>
+    </message>
+    <message>
+        <source>The options --synchronous, --asynchronous, --french and --international need a FILE.</source>
+        <translation>Les options --synchronous, --asynchronous, --french et --international demandent un FICHIER.</translation>
+    </message>
+    <message>
+        <source>--quit-after needs a number of milliseconds.</source>
+        <translation>--quit-after demande un nombre de millisecondes.</translation>
+    </message>
+    <message>
+        <source>Try &apos;vireo --help&apos; for more information.</source>
+        <translation>Essayez « vireo --help » pour plus d&apos;informations.</translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation>FICHIER</translation>
+    </message>
+</context>
+<context>
+    <name>CsvExporter</name>
+    <message>
+        <source>Unable to write file %1.</source>
+        <translation>Impossible d&apos;écrire le fichier %1.</translation>
+    </message>
+</context>
+<context>
+    <name>KeysConfigurationDialog</name>
+    <message>
+        <source>Forward</source>
+        <translation>Avancer</translation>
+    </message>
+    <message>
+        <source>Backward</source>
+        <translation>Reculer</translation>
+    </message>
+    <message>
+        <source>Right</source>
+        <translation>Droite</translation>
+    </message>
+    <message>
+        <source>Left</source>
+        <translation>Gauche</translation>
+    </message>
+    <message>
+        <source>Origin</source>
+        <translation>Origine</translation>
+    </message>
+    <message>
+        <source>Highspeed</source>
+        <translation>Grande vitesse</translation>
+    </message>
+    <message>
+        <source>Animating origin</source>
+        <translation>Retour animé à l&apos;origine</translation>
+    </message>
+    <message>
+        <source>Attribute</source>
+        <translation>Attribut</translation>
+    </message>
+    <message>
+        <source>Times</source>
+        <translation>Temps</translation>
+    </message>
+    <message>
+        <source>Zone</source>
+        <translation>Zone</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>Réinitialiser</translation>
+    </message>
+    <message>
+        <source>PrevTime</source>
+        <translation>Temps précédent</translation>
+    </message>
+    <message>
+        <source>NextTime</source>
+        <translation>Temps suivant</translation>
+    </message>
+    <message>
+        <source>PrevAttribute</source>
+        <translation>Attribut précédent</translation>
+    </message>
+    <message>
+        <source>NextAttribute</source>
+        <translation>Attribut suivant</translation>
     </message>
 </context>
 <context>
@@ -501,6 +600,42 @@
     <message>
         <source>&lt;p&gt;&lt;b&gt;Vireo&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;Explore multivariate time series drawn as the inside of a tube: fly through it, select values, find correlated blocks and annotate them.&lt;/p&gt;&lt;p&gt;Written by the Vireo developers with Qt %2.&lt;/p&gt;&lt;p&gt;Palette presets: ColorBrewer, by Cynthia A. Brewer, Pennsylvania State University, under the Apache License 2.0. This product includes color specifications and designs developed by Cynthia Brewer (http://colorbrewer.org/).&lt;/p&gt;</source>
         <translation>&lt;p&gt;&lt;b&gt;Vireo&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;Explorez des séries temporelles multivariées dessinées comme l&apos;intérieur d&apos;un tube : parcourez-le, sélectionnez des valeurs, trouvez les blocs corrélés et annotez-les.&lt;/p&gt;&lt;p&gt;Écrit par les développeurs de Vireo avec Qt %2.&lt;/p&gt;&lt;p&gt;Palettes prédéfinies : ColorBrewer, de Cynthia A. Brewer, Pennsylvania State University, sous licence Apache 2.0. Ce produit inclut des spécifications et des motifs de couleurs conçus par Cynthia Brewer (http://colorbrewer.org/).&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Exporter</translation>
+    </message>
+    <message>
+        <source>Picture...</source>
+        <translation>Image...</translation>
+    </message>
+    <message>
+        <source>Layout of your CSV file</source>
+        <translation>Disposition de votre fichier CSV</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Click on the layout of your CSV file : &lt;p&gt;Yes for synchronous if it has a header line and one row per time stamp.&lt;p&gt;No for asynchronous if it has one row per measurement: attribute, time, value.</source>
+        <translation>&lt;p&gt;Cliquez sur la disposition de votre fichier CSV : &lt;p&gt;Oui pour synchrone s&apos;il a une ligne d&apos;en-tête et une ligne par horodatage.&lt;p&gt;Non pour asynchrone s&apos;il a une ligne par mesure : attribut, temps, valeur.</translation>
+    </message>
+    <message>
+        <source>Export picture</source>
+        <translation>Exporter l&apos;image</translation>
+    </message>
+    <message>
+        <source>PNG image (*.png);;JPEG image (*.jpg *.jpeg)</source>
+        <translation>Image PNG (*.png);;Image JPEG (*.jpg *.jpeg)</translation>
+    </message>
+    <message>
+        <source>Unable to save picture</source>
+        <translation>Impossible d&apos;enregistrer l&apos;image</translation>
+    </message>
+    <message>
+        <source>The picture could not be written to %1: %2</source>
+        <translation>L&apos;image n&apos;a pas pu être écrite dans %1 : %2</translation>
+    </message>
+    <message>
+        <source>Picture saved</source>
+        <translation>Image enregistrée</translation>
     </message>
 </context>
 </TS>
