@@ -4,6 +4,7 @@
 #include "core/annotation.h"
 #include "core/data.h"
 #include "core/selection.h"
+#include "mainwindow/currenttask.h"
 
 #include <QColor>
 #include <QLinearGradient>
@@ -14,7 +15,12 @@
 #include <QString>
 #include <QVector>
 
-class Task;
+#include <array>
+#include <memory>
+
+class QProgressBar;
+class QSpinBox;
+class StepEditors;
 
 namespace Ui {
 class VireoMainWindow;
@@ -35,6 +41,10 @@ public:
     // relative to the working directory.
     static QString translationFileName(const QString &localeName);
 
+    // The values before normalization, in the attribute order shown; empty
+    // until the chain has displayed its result.
+    Data nonNormalizedData() const;
+
 protected:
     // mode 0 synchronous, 1 asynchronous.
     void openFile(int mode);
@@ -42,7 +52,8 @@ protected:
     void loadFile(const QString &fileName, int mode, int origin);
 
     int currentStage() const { return stage; }
-    Task *runningTask() const { return currentTask; }
+    Task *runningTask() const { return currentTask.get(); }
+    QVector<float> storedCorrelationScores() const { return correlationScores; }
 
     // Closing stops the current task: the application would otherwise wait for
     // the thread pool to finish reading a large file before it could quit.
@@ -117,14 +128,19 @@ private:
     void connectEditors();
     void connectPanels();
     void setStartColors();
-    void stopCurrentTask();
-    // Deletes a task whose finished() has arrived; true if it was the current
-    // one, false if it was superseded and its result must be dropped.
-    bool releaseTask(Task *task);
-    void initDeltaTime();
+    // Makes task the current one, reporting to the given slots.
+    void startTask(Task *task, void (VireoMainWindow::*finished)(Task *),
+                   void (VireoMainWindow::*progress)(Task *), const QString &message);
+    // Deletes a task whose finished() has arrived; true if its result is to be
+    // used. A superseded task's result is dropped; a failure is reported
+    // under failureTitle and ends the chain there.
+    bool releaseTask(Task *task, const QString &failureTitle);
+    void showProgress(QProgressBar *bar, Task *task);
+    std::array<QSpinBox *, 6> gmtEditors() const;
+    void restartAgregation();
 
     Ui::VireoMainWindow *ui;
-    Task *currentTask = nullptr;
+    CurrentTask currentTask;
     int stage = 0;
     Data originalData;
     Data agregatedData;
@@ -133,6 +149,7 @@ private:
     QVector<int> attributeOrder;
     QVector<float> correlationScores;
     bool correlationShown = false;
+    std::unique_ptr<StepEditors> stepEditors;
 };
 
 #endif // VIREO_MAINWINDOW_VIREOMAINWINDOW_H

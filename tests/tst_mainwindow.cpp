@@ -1,6 +1,10 @@
 #include "core/task.h"
 #include "io/filereader.h"
 #include "mainwindow/vireomainwindow.h"
+#include "operations/agregation.h"
+#include "operations/correlation.h"
+#include "operations/normalization.h"
+#include "operations/reorganization.h"
 #include "view/vireoglwidget.h"
 #include "widgets/vireocolorwidget.h"
 #include "widgets/vireogradientcolorwidget.h"
@@ -37,8 +41,18 @@ public:
     using VireoMainWindow::currentStage;
     using VireoMainWindow::loadFile;
     using VireoMainWindow::runningTask;
+    using VireoMainWindow::storedCorrelationScores;
+
+    TestWindow()
+    {
+        connect(statusBar(), &QStatusBar::messageChanged, [this](const QString &message) {
+            if (!message.isEmpty())
+                messages << message;
+        });
+    }
 
     QString fileAnswer;
+    QStringList messages; // of the status bar, in order
     QMessageBox::StandardButton questionAnswer = QMessageBox::Cancel;
     QList<Answer> fileDialogs, questions, warnings, infos;
 
@@ -46,6 +60,15 @@ public:
     bool waitIdle()
     {
         return QTest::qWaitFor([this] { return !runningTask(); }, 10000);
+    }
+    // The step editors: the six calendar fields, the seconds, the step count.
+    QVector<int> steps()
+    {
+        QVector<int> values;
+        for (const char *name : {"spinYear", "spinMonth", "spinDay", "spinHour", "spinMinute",
+                                 "spinSecond", "spinEpoch", "spinNbEpoch"})
+            values << child<QSpinBox>(name)->value();
+        return values;
     }
     // The file information: name, attribute count, start and end time.
     QStringList fields()
@@ -177,7 +200,7 @@ private slots:
             {"grp4Display_2", "Colors"}, {"pushButton", "Color Brewer"},
             {"grp5Correlation", "Correlation"}, {"label_22", "Lookup zone:"},
             {"label_25", "Threshold"}, {"correlationThresholdLabel", "0.10"},
-            {"selectedValueLabel", "No selection"}, {"spinYear", "0..99=0"},
+            {"selectedValueLabel", "No selection"}, {"spinYear", "0..68=0"},
             {"spinMonth", "0..99=0"}, {"spinDay", "0..999=1"}, {"spinHour", "0..99=0"},
             {"spinMinute", "0..99=0"}, {"spinSecond", "0..99=0"},
             {"spinEpoch", "1..2147483647=86400"}, {"spinNbEpoch", "1..2147483647=1"},
@@ -249,7 +272,9 @@ private slots:
 
     void coloursReachView()
     {
-        // Attributes 0, missing, 0, 1 at every one of 50 time steps.
+        // Attributes 0, missing, 0, 1 at every one of 50 time steps, scaled
+        // over the whole data set.
+        QTest::mouseClick(w->child<QAbstractButton>("radioNormalizationGlobal"), Qt::LeftButton);
         QVERIFY(load(dataFile("mainwindow_colours.csv")));
         auto *view = w->child<VireoGLWidget>("glWidget");
         auto pixels = [view] {
@@ -295,15 +320,14 @@ private slots:
             // 3000 rows every 5 minutes: the last is 2999 * 5 min = 10 d 9 h 55 min later.
             QCOMPARE(w->fields(),
                      QStringList({name, "31", "2014-03-24 00:00:00", "2014-04-03 09:55:00"}));
-            QCOMPARE(w->statusBar()->currentMessage(), "Data loaded");
-            QCOMPARE(w->currentStage(), 1);
+            QCOMPARE(w->currentStage(), 4);
             QCOMPARE(w->child<QProgressBar>("readingProgressBar")->value(), 100);
-            QCOMPARE(w->child<QSpinBox>("spinNbEpoch")->value(), 3000);
-            QCOMPARE(w->child<QSpinBox>("spinEpoch")->value(), 300);
+            // The first step, 5 minutes, in every step editor.
+            QCOMPARE(w->steps(), QVector<int>({0, 0, 0, 0, 5, 0, 300, 3000}));
             const Data shown = w->child<VireoGLWidget>("glWidget")->data();
             QCOMPARE(shown.attributeCount(), 31);
             QCOMPARE(shown.timeCount(), 3000);
-            QCOMPARE(shown.value(0, 0), 479.8);
+            QCOMPARE(w->nonNormalizedData().value(0, 0), 479.8);
         }
     }
 
@@ -333,6 +357,8 @@ private slots:
             w->warnings.clear();
             QVERIFY(load(dataFile(failing)));
             QCOMPARE(w->warnings, QList<Answer>({{"Unable to load file", reader.errorMessage()}}));
+            QCOMPARE(w->statusBar()->currentMessage(),
+                     "Unable to load file: " + reader.errorMessage());
             QCOMPARE(w->currentStage(), 0);
             QCOMPARE(w->fields(), gmt);
             QCOMPARE(w->child<VireoGLWidget>("glWidget")->data().timeCount(), 4);
@@ -343,8 +369,8 @@ private slots:
 
         // A single time stamp is shown, in Epoch now: 2014-06-01 is 16071 + 151
         // days after 1970-01-01, 16222 * 86400 + 12 h = 1401624000. Without two
-        // of them there is no step to start from: the step editors keep 4 steps
-        // of 3600 s and the view its data.
+        // of them there is no step to start from: the step editors keep the 5
+        // steps of 3600 s over 4.5 h and the view its data.
         const QString one = dataFile("mainwindow_one_time.csv");
         QVERIFY(load(one));
         QCOMPARE(w->fields(), QStringList({one, "2", "1401624000", "1401624000"}));
@@ -354,8 +380,7 @@ private slots:
         const QString none = dataFile("mainwindow_no_time.csv");
         QVERIFY(load(none));
         QCOMPARE(w->fields(), QStringList({none, "2", "", ""}));
-        QCOMPARE(w->child<QSpinBox>("spinEpoch")->value(), 3600);
-        QCOMPARE(w->child<QSpinBox>("spinNbEpoch")->value(), 4);
+        QCOMPARE(w->steps(), QVector<int>({0, 0, 0, 1, 0, 0, 3600, 5}));
         QCOMPARE(w->child<VireoGLWidget>("glWidget")->data().timeCount(), 4);
         QCOMPARE(w->warnings.size(), 1);
     }
@@ -390,7 +415,7 @@ private slots:
                      QStringList({c.count.isEmpty() ? "" : c.file, c.count}));
             // Every file starts with the value 1.5, written "1,5" in the French one.
             if (!c.count.isEmpty())
-                QCOMPARE(window.child<VireoGLWidget>("glWidget")->data().value(0, 0), 1.5);
+                QCOMPARE(window.nonNormalizedData().value(0, 0), 1.5);
         }
     }
 
