@@ -12,6 +12,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -29,6 +30,7 @@
 #include <QTreeWidget>
 
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -144,6 +146,57 @@ QPoint cellPixel(const VireoGLWidget &view, int n, int a, int t)
     projection.perspective(45.0f, float(view.width()) / view.height(), 0.01f, 1000.0f);
     const QVector3D ndc = (projection * view.camera().viewMatrix()).map(point);
     return QPoint(int((ndc.x() + 1) / 2 * view.width()), int((1 - ndc.y()) / 2 * view.height()));
+}
+
+// Runs a task on the pool and returns its result (empty if it fails).
+template <typename T> T resultOf(TypedTask<T> *task)
+{
+    const std::unique_ptr<TypedTask<T>> owner(task);
+    QSignalSpy finished(task, &Task::finished);
+    task->start();
+    return finished.wait(30000) ? task->result() : T();
+}
+
+// The chain run task by task; -1 for "None".
+Data chain(const Data &original, int agregation, qint64 deltaT, int normalization,
+           int reorganization)
+{
+    Data data = agregation < 0 ? original : resultOf(new Agregation(original, agregation, deltaT));
+    data = resultOf(new Normalization(data, normalization));
+    return reorganization < 0 ? data : resultOf(new Reorganization(data, reorganization));
+}
+
+// Empty when equal; NaN equals NaN.
+QString difference(const Data &actual, const Data &expected)
+{
+    if (actual.attributes != expected.attributes || actual.times != expected.times ||
+        actual.values.size() != expected.values.size())
+        return QStringLiteral("names, times or size differ");
+    for (int i = 0; i < actual.values.size(); ++i) {
+        const double x = actual.values[i], y = expected.values[i];
+        if (x != y && !(qIsNaN(x) && qIsNaN(y)))
+            return QStringLiteral("value %1: %2 != %3").arg(i).arg(x).arg(y);
+    }
+    return QString();
+}
+
+// NaN scores compare equal as bytes.
+QByteArray bytes(const QVector<float> &scores)
+{
+    return QByteArray(reinterpret_cast<const char *>(scores.constData()),
+                      int(scores.size() * sizeof(float)));
+}
+
+QStringList blocks(const Selections &selections)
+{
+    QStringList list;
+    for (const Selection &s : selections)
+        list << QStringLiteral("%1-%2x%3-%4")
+                    .arg(s.firstAttribute)
+                    .arg(s.lastAttribute)
+                    .arg(s.firstTime)
+                    .arg(s.lastTime);
+    return list;
 }
 
 } // namespace
@@ -274,7 +327,7 @@ private slots:
     {
         // Attributes 0, missing, 0, 1 at every one of 50 time steps, scaled
         // over the whole data set.
-        QTest::mouseClick(w->child<QAbstractButton>("radioNormalizationGlobal"), Qt::LeftButton);
+        w->child<QAbstractButton>("radioNormalizationGlobal")->click();
         QVERIFY(load(dataFile("mainwindow_colours.csv")));
         auto *view = w->child<VireoGLWidget>("glWidget");
         auto pixels = [view] {
@@ -463,6 +516,287 @@ private slots:
         QVERIFY(w->warnings.isEmpty());
     }
 
+    // The chain's result reaches the view: normalized, reorganized, coloured.
+    void chainDisplaysReorganizedData()
+    {
+        // Before a file is loaded a parameter only edits its widget.
+        auto *reorganization = w->child<QComboBox>("comboBoxModeReorganization");
+        reorganization->setCurrentIndex(1);
+        w->child<QComboBox>("comboBoxModeAgregation")->setCurrentIndex(2);
+        w->child<QComboBox>("comboBoxModeAgregation")->setCurrentIndex(0);
+        w->child<QAbstractButton>("radioNormalizationGlobal")->click();
+        w->child<QAbstractButton>("radioNormalizationLocal")->click();
+        QVERIFY(!w->runningTask());
+        QVERIFY(w->messages.isEmpty());
+
+        const QString file = VIREO_SOURCE_DIR "/examples/plant_sensors_intl.csv";
+        QVERIFY(load(file));
+        QCOMPARE(w->messages,
+                 QStringList({"Loading data...", "Data loaded", "Data agregated",
+                              "Normalizing data...", "Data normalized", "Reorganizing data...",
+                              "Data reorganized & displayed"}));
+        for (const char *bar : {"agregProgressBar", "normProgressBar", "reorgProgressBar"})
+            QCOMPARE(w->child<QProgressBar>(bar)->value(), 100);
+
+        const Data original = resultOf(new FileReader(file, 0, 1));
+        const Data shown = w->child<VireoGLWidget>("glWidget")->data();
+        QCOMPARE(
+            difference(shown, chain(original, -1, 0, Normalization::Local, Reorganization::Bea)),
+            QString());
+        QVERIFY(shown.attributes != original.attributes);
+        // The raw values in the order shown: each column is its original one.
+        const Data raw = w->nonNormalizedData();
+        QCOMPARE(raw.attributes, shown.attributes);
+        for (int a = 0; a < raw.attributeCount(); ++a) {
+            const int from = original.attributes.indexOf(raw.attributes[a]);
+            for (int t = 0; t < raw.timeCount(); t += 97)
+                QCOMPARE(raw.value(t, a), original.value(t, from));
+        }
+
+        auto *view = w->child<VireoGLWidget>("glWidget");
+        const QImage frame = view->grabFramebuffer();
+        QSet<QRgb> colours;
+        for (int a = 0; a < 31; ++a)
+            colours << frame.pixel(cellPixel(*view, 31, a, 20));
+        QVERIFY2(colours.size() > 10, qPrintable(QString::number(colours.size())));
+    }
+
+    // Each parameter restarts the chain from its own stage.
+    void parameterChangesRestartTheirStage()
+    {
+        QVERIFY(load(dataFile("mainwindow_international.csv")));
+        const Data original = w->nonNormalizedData();
+        auto *agregation = w->child<QComboBox>("comboBoxModeAgregation");
+        auto *reorganization = w->child<QComboBox>("comboBoxModeReorganization");
+        auto *epoch = w->child<QSpinBox>("spinEpoch");
+        const auto click = [this](const char *name) { w->child<QAbstractButton>(name)->click(); };
+        const QStringList normalization = {"Normalizing data...", "Data normalized"};
+        const QStringList reorganize = {"Reorganizing data...", "Data reorganized & displayed"};
+        const QStringList display = {"Data reorganized & displayed"};
+        const QStringList agregate = {"Agregating data...", "Data agregated"};
+        // clang-format off
+        struct Step { const char *name; std::function<void()> change; QStringList messages; QVector<int> bars; };
+        const Step steps[] = {
+            {"sum", [&] { agregation->setCurrentIndex(1); }, agregate + normalization + display, {100, 100, 100}},
+            {"global", [&] { click("radioNormalizationGlobal"); }, normalization + display, {0, 100, 100}},
+            {"bea", [&] { reorganization->setCurrentIndex(1); }, reorganize, {0, 0, 100}},
+            {"step", [&] { epoch->setValue(5400); }, agregate + normalization + reorganize, {100, 100, 100}},
+            {"local", [&] { click("radioNormalizationLocal"); }, normalization + reorganize, {0, 100, 100}},
+            // The status bar already says so: only the bar tells the stage ran.
+            {"no reorganization", [&] { reorganization->setCurrentIndex(0); }, {}, {0, 0, 100}},
+            {"no aggregation", [&] { agregation->setCurrentIndex(0); }, QStringList("Data agregated") + normalization + display, {100, 100, 100}},
+            {"step unused", [&] { epoch->setValue(7200); }, {}, {0, 0, 0}}};
+        // clang-format on
+        for (const Step &step : steps) {
+            QStringList bars = {"agregProgressBar", "normProgressBar", "reorgProgressBar"};
+            for (const QString &bar : bars)
+                w->child<QProgressBar>(qPrintable(bar))->setValue(0);
+            w->messages.clear();
+            step.change();
+            QVERIFY(w->waitIdle());
+            QVERIFY2(w->messages == step.messages, step.name);
+            QVector<int> values;
+            for (const QString &bar : bars)
+                values << w->child<QProgressBar>(qPrintable(bar))->value();
+            QCOMPARE(values, step.bars);
+            const bool global = w->child<QAbstractButton>("radioNormalizationGlobal")->isChecked();
+            const Data expected = chain(original, agregation->currentIndex() - 1, epoch->value(),
+                                        global ? Normalization::Global : Normalization::Local,
+                                        reorganization->currentIndex() - 1);
+            const Data shown = w->child<VireoGLWidget>("glWidget")->data();
+            QCOMPARE(difference(shown, expected), QString());
+            // The step count shown is the one the aggregation made.
+            if (agregation->currentIndex() > 0)
+                QCOMPARE(shown.timeCount(), w->steps().last());
+        }
+        QVERIFY(w->warnings.isEmpty());
+    }
+
+    // One edit rewrites the other editors silently and restarts the
+    // aggregation once; a year is 365 days.
+    void stepEditors()
+    {
+        QVERIFY(load(dataFile("mainwindow_international.csv")));
+        w->child<QComboBox>("comboBoxModeAgregation")->setCurrentIndex(3);
+        QVERIFY(w->waitIdle());
+        // clang-format off
+        struct Edit { const char *editor; int value; QVector<int> steps; };
+        const Edit edits[] = { // the span is 4.5 h = 16200 s
+            {"spinYear", 1, {1, 0, 0, 1, 0, 0, 31536000 + 3600, 1}},
+            {"spinHour", 0, {1, 0, 0, 0, 0, 0, 31536000, 1}},
+            {"spinEpoch", 90000, {0, 0, 1, 1, 0, 0, 90000, 1}},
+            {"spinEpoch", 3600, {0, 0, 0, 1, 0, 0, 3600, 5}},
+            {"spinMinute", 30, {0, 0, 0, 1, 30, 0, 5400, 4}},
+            // 16200 / 3 + 1 = 5401 s is the smallest step making 3 steps.
+            {"spinNbEpoch", 3, {0, 0, 0, 1, 30, 1, 5401, 3}},
+            // 16200 / 5 + 1 = 3241 s: 5 steps, while 3240 s would make 6.
+            {"spinNbEpoch", 5, {0, 0, 0, 0, 54, 1, 3241, 5}},
+            {"spinNbEpoch", 1, {0, 0, 0, 4, 30, 1, 16201, 1}},
+            {"spinMonth", 99, {0, 99, 0, 4, 30, 1, 99 * 2592000 + 16201, 1}},
+            // Beyond the largest step: clamped to it, not wrapped.
+            {"spinYear", 68, {68, 1, 5, 3, 14, 7, 2147483647, 1}},
+            {"spinDay", 999, {68, 1, 5, 3, 14, 7, 2147483647, 1}}};
+        // clang-format on
+        for (const Edit &edit : edits) {
+            QList<std::shared_ptr<QSignalSpy>> others;
+            for (QSpinBox *box : w->findChildren<QSpinBox *>())
+                if (box->objectName() != edit.editor)
+                    others << std::make_shared<QSignalSpy>(box,
+                                                           qOverload<int>(&QSpinBox::valueChanged));
+            w->messages.clear();
+            w->child<QSpinBox>(edit.editor)->setValue(edit.value);
+            QCOMPARE(w->steps(), edit.steps);
+            for (const auto &spy : others)
+                QCOMPARE(spy->size(), 0);
+            QVERIFY(w->waitIdle());
+            QCOMPARE(w->messages.value(0), "Agregating data...");
+            QCOMPARE(w->child<VireoGLWidget>("glWidget")->data().timeCount(), edit.steps.last());
+        }
+        // All fields at 0 is no step: nothing changes until one is set.
+        for (const char *field : {"spinYear", "spinMonth", "spinDay", "spinHour", "spinMinute"})
+            w->child<QSpinBox>(field)->setValue(0);
+        QVERIFY(w->waitIdle());
+        w->messages.clear();
+        w->child<QSpinBox>("spinSecond")->setValue(0);
+        QCOMPARE(w->steps(), QVector<int>({0, 0, 0, 0, 0, 0, 7, 16200 / 7 + 1}));
+        QVERIFY(!w->runningTask());
+        QVERIFY(w->messages.isEmpty());
+    }
+
+    // A failed stage is reported, and the view keeps what it showed.
+    void failingStageKeepsTheView()
+    {
+        QVERIFY(load(dataFile("mainwindow_failing_stages.csv")));
+        auto *view = w->child<VireoGLWidget>("glWidget");
+        w->child<QComboBox>("comboBoxModeAgregation")->setCurrentIndex(1);
+        QVERIFY(w->waitIdle());
+        const Data original =
+            resultOf(new FileReader(dataFile("mainwindow_failing_stages.csv"), 0, 1));
+        // clang-format off
+        struct Failure { std::function<void()> change; QString title; Task *task; int stage; };
+        const Failure failures[] = {
+            // Ten years in one-second steps do not fit in memory.
+            {[&] { w->child<QSpinBox>("spinEpoch")->setValue(1); }, "Unable to agregate data",
+             new Agregation(original, Agregation::Sum, 1), 1},
+            {[&] { w->child<QComboBox>("comboBoxModeReorganization")->setCurrentIndex(1); },
+             "Unable to reorganize data", new Reorganization(original, Reorganization::Bea), 3}};
+        // clang-format on
+        for (const Failure &failure : failures) {
+            const std::unique_ptr<Task> task(failure.task);
+            QSignalSpy finished(task.get(), &Task::finished);
+            task->start();
+            QVERIFY(finished.wait(10000));
+            const QString message = task->errorMessage();
+            QVERIFY(!message.isEmpty());
+
+            const Data before = view->data();
+            w->warnings.clear();
+            failure.change();
+            QVERIFY(w->waitIdle());
+            QCOMPARE(w->warnings, QList<Answer>({{failure.title, message}}));
+            QCOMPARE(w->statusBar()->currentMessage(), failure.title + ": " + message);
+            QCOMPARE(w->currentStage(), failure.stage);
+            QCOMPARE(difference(view->data(), before), QString());
+            QCOMPARE(w->nonNormalizedData().timeCount(), 0);
+            if (failure.stage == 1) {
+                // Later stages wait for this one.
+                w->child<QAbstractButton>("radioNormalizationGlobal")->click();
+                QVERIFY(!w->runningTask());
+            }
+            // Another parameter of the same stage starts it again.
+            w->child<QSpinBox>("spinEpoch")->setValue(86400 * 365);
+            w->child<QComboBox>("comboBoxModeReorganization")->setCurrentIndex(0);
+            QVERIFY(w->waitIdle());
+            QCOMPARE(w->currentStage(), 4);
+            QCOMPARE(view->data().timeCount(), 11);
+        }
+    }
+
+    // Quick changes end with the last one's result; no task is left behind
+    // and a result overtaken by a change is never used.
+    void rapidChangesEndWithTheLast()
+    {
+        const QString file = VIREO_SOURCE_DIR "/examples/plant_sensors_intl.csv";
+        QVERIFY(load(file));
+        QList<QPointer<Task>> tasks;
+        const auto change = [&](const char *name, int value) {
+            w->findChild<QObject *>(name)->setProperty(
+                qobject_cast<QComboBox *>(w->findChild<QObject *>(name)) ? "currentIndex" : "value",
+                value);
+            tasks << w->runningTask();
+        };
+        w->messages.clear();
+        change("comboBoxModeReorganization", 1);
+        // The reorganization has finished, its result still queued.
+        QVERIFY(QThreadPool::globalInstance()->waitForDone(20000));
+        change("comboBoxModeAgregation", 1);
+        change("spinEpoch", 600);
+        QVERIFY(QThreadPool::globalInstance()->waitForDone(20000));
+        change("comboBoxModeAgregation", 3);
+        change("comboBoxModeReorganization", 2);
+        w->child<QAbstractButton>("radioNormalizationGlobal")->click();
+        change("spinEpoch", 900);
+        QVERIFY(w->waitIdle());
+        QCOMPARE(w->messages.count("Data agregated"), 1);
+        QCOMPARE(w->messages.count("Data reorganized & displayed"), 1);
+        const Data original = resultOf(new FileReader(file, 0, 1));
+        const Data expected = chain(original, Agregation::Max, 900, Normalization::Global,
+                                    Reorganization::FirstValue);
+        QCOMPARE(expected.timeCount(), 1000);
+        QCOMPARE(difference(w->child<VireoGLWidget>("glWidget")->data(), expected), QString());
+        QCOMPARE(tasks.size(), 6);
+        for (const QPointer<Task> &task : tasks)
+            QTRY_VERIFY(task.isNull());
+        QVERIFY(w->warnings.isEmpty());
+    }
+
+    // A search from the view's signal, replayed from its scores when the
+    // threshold moves.
+    void correlationReplays()
+    {
+        QVERIFY(load(VIREO_SOURCE_DIR "/examples/plant_sensors_intl.csv"));
+        auto *view = w->child<VireoGLWidget>("glWidget");
+        const Selection model(view->data(), 3, 4, 100, 109);
+        view->setSelection(model);
+        w->messages.clear();
+        emit view->correlationRequested(view->selection());
+        QVERIFY(w->waitIdle());
+        QCOMPARE(w->messages, QStringList({"Correlating data...", "Data correlated"}));
+        QCOMPARE(w->currentStage(), 5);
+        QCOMPARE(w->child<QProgressBar>("correlationProgressBar")->value(), 100);
+        Correlation *fresh = new Correlation(Correlation::AllData, model, 0.10, {});
+        const std::unique_ptr<Correlation> owner(fresh);
+        QSignalSpy finished(fresh, &Task::finished);
+        fresh->start();
+        QVERIFY(finished.wait(30000));
+        const QVector<float> scores = fresh->scores();
+        QCOMPARE(scores.size(), 31 * (3000 - 10 + 1));
+        QCOMPARE(bytes(w->storedCorrelationScores()), bytes(scores));
+        const QStringList first = blocks(view->correlation());
+        QCOMPARE(first, blocks(fresh->result()));
+        QVERIFY(first.contains("3-4x100-109"));
+
+        auto *slider = w->child<QSlider>("correlationThreshold");
+        slider->setValue(50);
+        QCOMPARE(w->child<QLabel>("correlationThresholdLabel")->text(), "0.50");
+        QVERIFY(w->waitIdle());
+        const QStringList wider = blocks(view->correlation());
+        QCOMPARE(wider,
+                 blocks(resultOf(new Correlation(Correlation::AllData, model, 0.5, scores))));
+        QVERIFY(wider.size() > first.size());
+        QCOMPARE(bytes(w->storedCorrelationScores()), bytes(scores));
+
+        // Another lookup zone forgets the scores; the threshold alone then
+        // starts nothing.
+        w->child<QComboBox>("correlationMode")->setCurrentIndex(1);
+        QVERIFY(w->storedCorrelationScores().isEmpty());
+        w->messages.clear();
+        slider->setValue(25);
+        QCOMPARE(w->child<QLabel>("correlationThresholdLabel")->text(), "0.25");
+        QVERIFY(!w->runningTask());
+        QVERIFY(w->messages.isEmpty());
+    }
+
     void translation()
     {
         QCOMPARE(VireoMainWindow::translationFileName("fr_FR"), "lang/Vireo_fr");
@@ -490,6 +824,7 @@ private slots:
         QCOMPARE(fr.statusBar()->currentMessage(), "Chargement des données...");
         QVERIFY(fr.waitIdle());
         QCOMPARE(fr.warnings.value(0).first, "Impossible de charger le fichier");
+        QVERIFY(fr.statusBar()->currentMessage().startsWith("Impossible de charger le fichier : "));
         QVERIFY(fr.warnings.value(0).second.startsWith("Impossible d'ouvrir le fichier"));
         QCoreApplication::removeTranslator(&french);
     }

@@ -448,5 +448,57 @@
         <source>&lt;p&gt;&lt;b&gt;Vireo&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;Explore multivariate time series drawn as the inside of a tube: fly through it, select values, find correlated blocks and annotate them.&lt;/p&gt;&lt;p&gt;Written by the Vireo developers with Qt %2.&lt;/p&gt;&lt;p&gt;Palette presets: ColorBrewer, by Cynthia A. Brewer, Pennsylvania State University.&lt;/p&gt;</source>
         <translation>&lt;p&gt;&lt;b&gt;Vireo&lt;/b&gt; %1&lt;/p&gt;&lt;p&gt;Explorez des séries temporelles multivariées dessinées comme l&apos;intérieur d&apos;un tube : parcourez-le, sélectionnez des valeurs, trouvez les blocs corrélés et annotez-les.&lt;/p&gt;&lt;p&gt;Écrit par les développeurs de Vireo avec Qt %2.&lt;/p&gt;&lt;p&gt;Palettes prédéfinies : ColorBrewer, de Cynthia A. Brewer, Pennsylvania State University.&lt;/p&gt;</translation>
     </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1 : %2</translation>
+    </message>
+    <message>
+        <source>Agregating data...</source>
+        <translation>Agrégation des données...</translation>
+    </message>
+    <message>
+        <source>Data agregated</source>
+        <translation>Données agrégées</translation>
+    </message>
+    <message>
+        <source>Normalizing data...</source>
+        <translation>Normalisation des données...</translation>
+    </message>
+    <message>
+        <source>Data normalized</source>
+        <translation>Données normalisées</translation>
+    </message>
+    <message>
+        <source>Reorganizing data...</source>
+        <translation>Réorganisation des données...</translation>
+    </message>
+    <message>
+        <source>Data reorganized &amp; displayed</source>
+        <translation>Données réorganisées et affichées</translation>
+    </message>
+    <message>
+        <source>Correlating data...</source>
+        <translation>Recherche de corrélations...</translation>
+    </message>
+    <message>
+        <source>Data correlated</source>
+        <translation>Corrélations trouvées</translation>
+    </message>
+    <message>
+        <source>Unable to agregate data</source>
+        <translation>Impossible d&apos;agréger les données</translation>
+    </message>
+    <message>
+        <source>Unable to normalize data</source>
+        <translation>Impossible de normaliser les données</translation>
+    </message>
+    <message>
+        <source>Unable to reorganize data</source>
+        <translation>Impossible de réorganiser les données</translation>
+    </message>
+    <message>
+        <source>Unable to correlate data</source>
+        <translation>Impossible de corréler les données</translation>
+    </message>
 </context>
 </TS>
