@@ -148,22 +148,24 @@ QPoint cellPixel(const VireoGLWidget &view, int n, int a, int t)
     return QPoint(int((ndc.x() + 1) / 2 * view.width()), int((1 - ndc.y()) / 2 * view.height()));
 }
 
-// Runs a task on the pool and returns its result (empty if it fails).
-template <typename T> T resultOf(TypedTask<T> *task)
+// Runs a task to its end on the pool; its result or message is then read.
+template <typename T> std::unique_ptr<T> ran(T *task)
 {
-    const std::unique_ptr<TypedTask<T>> owner(task);
+    std::unique_ptr<T> owner(task);
     QSignalSpy finished(task, &Task::finished);
     task->start();
-    return finished.wait(30000) ? task->result() : T();
+    finished.wait(30000);
+    return owner;
 }
 
 // The chain run task by task; -1 for "None".
 Data chain(const Data &original, int agregation, qint64 deltaT, int normalization,
            int reorganization)
 {
-    Data data = agregation < 0 ? original : resultOf(new Agregation(original, agregation, deltaT));
-    data = resultOf(new Normalization(data, normalization));
-    return reorganization < 0 ? data : resultOf(new Reorganization(data, reorganization));
+    Data data =
+        agregation < 0 ? original : ran(new Agregation(original, agregation, deltaT))->result();
+    data = ran(new Normalization(data, normalization))->result();
+    return reorganization < 0 ? data : ran(new Reorganization(data, reorganization))->result();
 }
 
 // Empty when equal; NaN equals NaN.
@@ -363,27 +365,6 @@ private slots:
         QCOMPARE(view->grabFramebuffer().pixelColor(one), QColor(0, 0, 250));
     }
 
-    void loadFileFillsFields()
-    {
-        for (int origin : {0, 1}) {
-            const QString name = QStringLiteral(VIREO_SOURCE_DIR "/examples/plant_sensors_") +
-                                 (origin ? "intl.csv" : "fr.csv");
-            QVERIFY(load(name, origin));
-            QVERIFY(w->warnings.isEmpty());
-            // 3000 rows every 5 minutes: the last is 2999 * 5 min = 10 d 9 h 55 min later.
-            QCOMPARE(w->fields(),
-                     QStringList({name, "31", "2014-03-24 00:00:00", "2014-04-03 09:55:00"}));
-            QCOMPARE(w->currentStage(), 4);
-            QCOMPARE(w->child<QProgressBar>("readingProgressBar")->value(), 100);
-            // The first step, 5 minutes, in every step editor.
-            QCOMPARE(w->steps(), QVector<int>({0, 0, 0, 0, 5, 0, 300, 3000}));
-            const Data shown = w->child<VireoGLWidget>("glWidget")->data();
-            QCOMPARE(shown.attributeCount(), 31);
-            QCOMPARE(shown.timeCount(), 3000);
-            QCOMPARE(w->nonNormalizedData().value(0, 0), 479.8);
-        }
-    }
-
     void fieldsAndFailedLoads()
     {
         // Before a file is loaded the fields stay empty.
@@ -403,15 +384,12 @@ private slots:
         for (const char *failing : {"mainwindow_missing.csv",   // no such file
                                     "mainwindow_bad_row.csv",   // a row one value short
                                     "mainwindow_french.csv"}) { // ';' read as International
-            FileReader reader(dataFile(failing), 0, 1);
-            QSignalSpy finished(&reader, &Task::finished);
-            reader.start();
-            QVERIFY(finished.wait(10000) && !reader.errorMessage().isEmpty());
+            const QString message = ran(new FileReader(dataFile(failing), 0, 1))->errorMessage();
+            QVERIFY(!message.isEmpty());
             w->warnings.clear();
             QVERIFY(load(dataFile(failing)));
-            QCOMPARE(w->warnings, QList<Answer>({{"Unable to load file", reader.errorMessage()}}));
-            QCOMPARE(w->statusBar()->currentMessage(),
-                     "Unable to load file: " + reader.errorMessage());
+            QCOMPARE(w->warnings, QList<Answer>({{"Unable to load file", message}}));
+            QCOMPARE(w->statusBar()->currentMessage(), "Unable to load file: " + message);
             QCOMPARE(w->currentStage(), 0);
             QCOMPARE(w->fields(), gmt);
             QCOMPARE(w->child<VireoGLWidget>("glWidget")->data().timeCount(), 4);
@@ -529,16 +507,28 @@ private slots:
         QVERIFY(!w->runningTask());
         QVERIFY(w->messages.isEmpty());
 
-        const QString file = VIREO_SOURCE_DIR "/examples/plant_sensors_intl.csv";
-        QVERIFY(load(file));
-        QCOMPARE(w->messages,
-                 QStringList({"Loading data...", "Data loaded", "Data agregated",
-                              "Normalizing data...", "Data normalized", "Reorganizing data...",
-                              "Data reorganized & displayed"}));
-        for (const char *bar : {"agregProgressBar", "normProgressBar", "reorgProgressBar"})
-            QCOMPARE(w->child<QProgressBar>(bar)->value(), 100);
+        QString file;
+        for (int origin : {0, 1}) {
+            file = QStringLiteral(VIREO_SOURCE_DIR "/examples/plant_sensors_") +
+                   (origin ? "intl.csv" : "fr.csv");
+            w->messages.clear();
+            QVERIFY(load(file, origin));
+            QVERIFY(w->warnings.isEmpty());
+            // 3000 rows every 5 minutes: the last is 2999 * 5 min = 10 d 9 h 55 min later.
+            QCOMPARE(w->fields(),
+                     QStringList({file, "31", "2014-03-24 00:00:00", "2014-04-03 09:55:00"}));
+            QCOMPARE(w->child<QProgressBar>("readingProgressBar")->value(), 100);
+            // The first step, 5 minutes, in every step editor.
+            QCOMPARE(w->steps(), QVector<int>({0, 0, 0, 0, 5, 0, 300, 3000}));
+            QCOMPARE(w->nonNormalizedData().value(0, 0), 479.8);
+            QCOMPARE(w->messages,
+                     QStringList({"Loading data...", "Data loaded", "Data agregated",
+                                  "Normalizing data...", "Data normalized", "Reorganizing data...",
+                                  "Data reorganized & displayed"}));
+            QCOMPARE(w->currentStage(), 4);
+        }
 
-        const Data original = resultOf(new FileReader(file, 0, 1));
+        const Data original = ran(new FileReader(file, 0, 1))->result();
         const Data shown = w->child<VireoGLWidget>("glWidget")->data();
         QCOMPARE(
             difference(shown, chain(original, -1, 0, Normalization::Local, Reorganization::Bea)),
@@ -587,17 +577,19 @@ private slots:
             {"no aggregation", [&] { agregation->setCurrentIndex(0); }, QStringList("Data agregated") + normalization + display, {100, 100, 100}},
             {"step unused", [&] { epoch->setValue(7200); }, {}, {0, 0, 0}}};
         // clang-format on
+        const QList<QProgressBar *> bars = {w->child<QProgressBar>("agregProgressBar"),
+                                            w->child<QProgressBar>("normProgressBar"),
+                                            w->child<QProgressBar>("reorgProgressBar")};
         for (const Step &step : steps) {
-            QStringList bars = {"agregProgressBar", "normProgressBar", "reorgProgressBar"};
-            for (const QString &bar : bars)
-                w->child<QProgressBar>(qPrintable(bar))->setValue(0);
+            for (QProgressBar *bar : bars)
+                bar->setValue(0);
             w->messages.clear();
             step.change();
             QVERIFY(w->waitIdle());
             QVERIFY2(w->messages == step.messages, step.name);
             QVector<int> values;
-            for (const QString &bar : bars)
-                values << w->child<QProgressBar>(qPrintable(bar))->value();
+            for (QProgressBar *bar : bars)
+                values << bar->value();
             QCOMPARE(values, step.bars);
             const bool global = w->child<QAbstractButton>("radioNormalizationGlobal")->isChecked();
             const Data expected = chain(original, agregation->currentIndex() - 1, epoch->value(),
@@ -671,7 +663,7 @@ private slots:
         w->child<QComboBox>("comboBoxModeAgregation")->setCurrentIndex(1);
         QVERIFY(w->waitIdle());
         const Data original =
-            resultOf(new FileReader(dataFile("mainwindow_failing_stages.csv"), 0, 1));
+            ran(new FileReader(dataFile("mainwindow_failing_stages.csv"), 0, 1))->result();
         // clang-format off
         struct Failure { std::function<void()> change; QString title; Task *task; int stage; };
         const Failure failures[] = {
@@ -682,11 +674,7 @@ private slots:
              "Unable to reorganize data", new Reorganization(original, Reorganization::Bea), 3}};
         // clang-format on
         for (const Failure &failure : failures) {
-            const std::unique_ptr<Task> task(failure.task);
-            QSignalSpy finished(task.get(), &Task::finished);
-            task->start();
-            QVERIFY(finished.wait(10000));
-            const QString message = task->errorMessage();
+            const QString message = ran(failure.task)->errorMessage();
             QVERIFY(!message.isEmpty());
 
             const Data before = view->data();
@@ -739,7 +727,7 @@ private slots:
         QVERIFY(w->waitIdle());
         QCOMPARE(w->messages.count("Data agregated"), 1);
         QCOMPARE(w->messages.count("Data reorganized & displayed"), 1);
-        const Data original = resultOf(new FileReader(file, 0, 1));
+        const Data original = ran(new FileReader(file, 0, 1))->result();
         const Data expected = chain(original, Agregation::Max, 900, Normalization::Global,
                                     Reorganization::FirstValue);
         QCOMPARE(expected.timeCount(), 1000);
@@ -764,11 +752,7 @@ private slots:
         QCOMPARE(w->messages, QStringList({"Correlating data...", "Data correlated"}));
         QCOMPARE(w->currentStage(), 5);
         QCOMPARE(w->child<QProgressBar>("correlationProgressBar")->value(), 100);
-        Correlation *fresh = new Correlation(Correlation::AllData, model, 0.10, {});
-        const std::unique_ptr<Correlation> owner(fresh);
-        QSignalSpy finished(fresh, &Task::finished);
-        fresh->start();
-        QVERIFY(finished.wait(30000));
+        const auto fresh = ran(new Correlation(Correlation::AllData, model, 0.10, {}));
         const QVector<float> scores = fresh->scores();
         QCOMPARE(scores.size(), 31 * (3000 - 10 + 1));
         QCOMPARE(bytes(w->storedCorrelationScores()), bytes(scores));
@@ -782,7 +766,7 @@ private slots:
         QVERIFY(w->waitIdle());
         const QStringList wider = blocks(view->correlation());
         QCOMPARE(wider,
-                 blocks(resultOf(new Correlation(Correlation::AllData, model, 0.5, scores))));
+                 blocks(ran(new Correlation(Correlation::AllData, model, 0.5, scores))->result()));
         QVERIFY(wider.size() > first.size());
         QCOMPARE(bytes(w->storedCorrelationScores()), bytes(scores));
 
