@@ -11,12 +11,8 @@ void CurrentTask::stop()
 
 CurrentTask::Outcome CurrentTask::release(Task *task)
 {
-    const bool done = task->status() == Task::Done;
-    const bool current = task == m_task;
-    if (current)
-        m_task = nullptr;
-    delete task;
-    if (!current)
+    if (task != m_task)
         return Superseded;
-    return done ? Succeeded : Failed;
+    m_task = nullptr;
+    return task->status() == Task::Done ? Succeeded : Failed;
 }

@@ -6,6 +6,8 @@
 // The one background task the window waits for. Starting another asks it to
 // stop; a task replaced after it had already finished is dropped when its
 // finished() arrives, so an older result never overwrites a newer one.
+// A task deletes itself once its finished() has been delivered, even when
+// its receiver is gone.
 class CurrentTask
 {
 public:
@@ -27,10 +29,11 @@ public:
         m_task = task;
         QObject::connect(task, &Task::finished, receiver, finished);
         QObject::connect(task, &Task::progressChanged, receiver, progress);
+        QObject::connect(task, &Task::finished, task, &QObject::deleteLater);
         task->start();
     }
     void stop();
-    // Deletes a task whose finished() has arrived.
+    // For the receiver of finished(): what to make of the task's result.
     Outcome release(Task *task);
 
 private:

@@ -131,7 +131,7 @@ private:
     // Makes task the current one, reporting to the given slots.
     void startTask(Task *task, void (VireoMainWindow::*finished)(Task *),
                    void (VireoMainWindow::*progress)(Task *), const QString &message);
-    // Deletes a task whose finished() has arrived; true if its result is to be
+    // For a task whose finished() has arrived: true if its result is to be
     // used. A superseded task's result is dropped; a failure is reported
     // under failureTitle and ends the chain there.
     bool releaseTask(Task *task, const QString &failureTitle);

@@ -487,6 +487,13 @@ private slots:
             QVERIFY(w->waitIdle());
             QTRY_VERIFY(first.isNull());
         }
+        // A result still queued when its window goes away: the task goes too.
+        auto window = std::make_unique<TestWindow>();
+        window->loadFile(newer, 0, 1);
+        QPointer<Task> orphan = window->runningTask();
+        QVERIFY(QThreadPool::globalInstance()->waitForDone(10000));
+        window.reset();
+        QTRY_VERIFY(orphan.isNull());
         QVERIFY(QThreadPool::globalInstance()->waitForDone(10000));
         QTest::qWait(50);
         QCOMPARE(w->fields()[0], older);
