@@ -579,8 +579,9 @@ void VireoMainWindow::correlated(Task *task)
 void VireoMainWindow::on_correlationThreshold_valueChanged(int value)
 {
     ui->correlationThresholdLabel->setText(QString::number(value / 100.0, 'f', 2));
-    // The view's current selection is the model of the result shown.
-    if (correlationShown)
+    // The view's current selection is the model of the result shown. A
+    // search under way would otherwise answer for the previous threshold.
+    if (correlationShown || correlationRunning())
         startCorrelation(ui->glWidget->selection());
 }
 
@@ -588,6 +589,15 @@ void VireoMainWindow::on_correlationMode_currentIndexChanged(int)
 {
     correlationScores.clear();
     correlationShown = false;
+    // Its scores would be kept for a zone they do not belong to.
+    if (correlationRunning())
+        startCorrelation(ui->glWidget->selection());
+}
+
+bool VireoMainWindow::correlationRunning() const
+{
+    // Every other task lowers the stage.
+    return stage == 4 && currentTask.get();
 }
 
 // --- export, profiles, key bindings and palettes

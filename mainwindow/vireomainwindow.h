@@ -138,6 +138,7 @@ private:
     void showProgress(QProgressBar *bar, Task *task);
     std::array<QSpinBox *, 6> gmtEditors() const;
     void restartAgregation();
+    bool correlationRunning() const;
 
     Ui::VireoMainWindow *ui;
     CurrentTask currentTask;

@@ -777,9 +777,21 @@ private slots:
         QVERIFY(wider.size() > first.size());
         QCOMPARE(bytes(w->storedCorrelationScores()), bytes(scores));
 
+        // A change during a search restarts it: the zone from scratch, the
+        // threshold with it.
+        emit view->correlationRequested(view->selection());
+        w->child<QComboBox>("correlationMode")->setCurrentIndex(1);
+        slider->setValue(20);
+        QVERIFY(w->waitIdle());
+        const auto sameAttributes =
+            ran(new Correlation(Correlation::SameAttributes, model, 0.2, {}));
+        QCOMPARE(blocks(view->correlation()), blocks(sameAttributes->result()));
+        QCOMPARE(bytes(w->storedCorrelationScores()), bytes(sameAttributes->scores()));
+        QCOMPARE(w->storedCorrelationScores().size(), 3000 - 10 + 1);
+
         // Another lookup zone forgets the scores; the threshold alone then
         // starts nothing.
-        w->child<QComboBox>("correlationMode")->setCurrentIndex(1);
+        w->child<QComboBox>("correlationMode")->setCurrentIndex(2);
         QVERIFY(w->storedCorrelationScores().isEmpty());
         w->messages.clear();
         slider->setValue(25);
