@@ -200,11 +200,10 @@ void VireoMainWindow::startTask(Task *task, void (VireoMainWindow::*finished)(Ta
 
 bool VireoMainWindow::releaseTask(Task *task, const QString &failureTitle)
 {
-    const QString message = task->errorMessage();
     const CurrentTask::Outcome outcome = currentTask.release(task);
     if (outcome == CurrentTask::Failed) {
-        statusBar()->showMessage(tr("%1: %2").arg(failureTitle, message));
-        showWarning(failureTitle, message);
+        statusBar()->showMessage(tr("%1: %2").arg(failureTitle, task->errorMessage()));
+        showWarning(failureTitle, task->errorMessage());
     }
     return outcome == CurrentTask::Succeeded;
 }
@@ -264,14 +263,12 @@ void VireoMainWindow::loadFile(const QString &fileName, int mode, int origin)
 
 void VireoMainWindow::fileLoaded(Task *task)
 {
-    // Only readers are connected here.
-    auto *reader = static_cast<FileReader *>(task);
-    const QString fileName = reader->fileName();
-    const Data result = reader->result();
     if (!releaseTask(task, tr("Unable to load file")))
         return;
-    ui->txtNom->setText(fileName);
-    originalData = result;
+    // Only readers are connected here.
+    auto *reader = static_cast<FileReader *>(task);
+    ui->txtNom->setText(reader->fileName());
+    originalData = reader->result();
     stage = 1;
     originalDataChanged();
 }
@@ -450,9 +447,8 @@ void VireoMainWindow::reorganizationDataChanged()
 
 void VireoMainWindow::agregated(Task *task)
 {
-    const Data result = static_cast<Agregation *>(task)->result();
     if (releaseTask(task, tr("Unable to agregate data")))
-        agregated(result);
+        agregated(static_cast<Agregation *>(task)->result());
 }
 
 void VireoMainWindow::agregated(Data result)
@@ -465,9 +461,8 @@ void VireoMainWindow::agregated(Data result)
 
 void VireoMainWindow::normalized(Task *task)
 {
-    const Data result = static_cast<Normalization *>(task)->result();
     if (releaseTask(task, tr("Unable to normalize data")))
-        normalized(result);
+        normalized(static_cast<Normalization *>(task)->result());
 }
 
 void VireoMainWindow::normalized(Data result)
@@ -480,13 +475,11 @@ void VireoMainWindow::normalized(Data result)
 
 void VireoMainWindow::reorganized(Task *task)
 {
-    auto *reorganization = static_cast<Reorganization *>(task);
-    const QVector<int> order = reorganization->permutation();
-    const Data result = reorganization->result();
     if (!releaseTask(task, tr("Unable to reorganize data")))
         return;
-    attributeOrder = order;
-    reorganized(result);
+    auto *reorganization = static_cast<Reorganization *>(task);
+    attributeOrder = reorganization->permutation();
+    reorganized(reorganization->result());
 }
 
 void VireoMainWindow::reorganized(Data result)
@@ -564,15 +557,13 @@ void VireoMainWindow::startCorrelation(Selection selection)
 
 void VireoMainWindow::correlated(Task *task)
 {
-    auto *correlation = static_cast<Correlation *>(task);
-    const QVector<float> scores = correlation->scores();
-    const Selections result = correlation->result();
     if (!releaseTask(task, tr("Unable to correlate data")))
         return;
+    auto *correlation = static_cast<Correlation *>(task);
     stage = 5;
-    correlationScores = scores;
+    correlationScores = correlation->scores();
     correlationShown = true;
-    ui->glWidget->setCorrelation(result);
+    ui->glWidget->setCorrelation(correlation->result());
     statusBar()->showMessage(tr("Data correlated"));
 }
 
