@@ -637,5 +637,57 @@
         <source>Picture saved</source>
         <translation>Image enregistrée</translation>
     </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1 : %2</translation>
+    </message>
+    <message>
+        <source>Agregating data...</source>
+        <translation>Agrégation des données...</translation>
+    </message>
+    <message>
+        <source>Data agregated</source>
+        <translation>Données agrégées</translation>
+    </message>
+    <message>
+        <source>Normalizing data...</source>
+        <translation>Normalisation des données...</translation>
+    </message>
+    <message>
+        <source>Data normalized</source>
+        <translation>Données normalisées</translation>
+    </message>
+    <message>
+        <source>Reorganizing data...</source>
+        <translation>Réorganisation des données...</translation>
+    </message>
+    <message>
+        <source>Data reorganized &amp; displayed</source>
+        <translation>Données réorganisées et affichées</translation>
+    </message>
+    <message>
+        <source>Correlating data...</source>
+        <translation>Recherche de corrélations...</translation>
+    </message>
+    <message>
+        <source>Data correlated</source>
+        <translation>Corrélations trouvées</translation>
+    </message>
+    <message>
+        <source>Unable to agregate data</source>
+        <translation>Impossible d&apos;agréger les données</translation>
+    </message>
+    <message>
+        <source>Unable to normalize data</source>
+        <translation>Impossible de normaliser les données</translation>
+    </message>
+    <message>
+        <source>Unable to reorganize data</source>
+        <translation>Impossible de réorganiser les données</translation>
+    </message>
+    <message>
+        <source>Unable to correlate data</source>
+        <translation>Impossible de corréler les données</translation>
+    </message>
 </context>
 </TS>
