@@ -39,9 +39,25 @@ void Task::fail(const QString &message)
 
 void Task::setProgress(int value)
 {
-    if (m_progress.exchange(value) == value)
+    if (m_progress.load(std::memory_order_relaxed) == value || m_progress.exchange(value) == value)
         return;
     QMetaObject::invokeMethod(this, &Task::deliverProgress, Qt::QueuedConnection);
+}
+
+bool Task::checkpoint(int percentage)
+{
+    if (isStopRequested()) {
+        dispose();
+        return false;
+    }
+    setProgress(percentage);
+    return true;
+}
+
+void Task::claimMemory(qint64 bytes) const
+{
+    if (bytes > m_memoryLimit)
+        throw std::bad_alloc();
 }
 
 void Task::dispose()
@@ -80,8 +96,12 @@ int Task::percent(qint64 done, qint64 total)
 
 void Task::deliverProgress()
 {
-    if (!isStopRequested())
-        emit progressChanged(this);
+    // Several notifications may be queued for one value, read when delivered.
+    const int value = progress();
+    if (isStopRequested() || value == m_delivered)
+        return;
+    m_delivered = value;
+    emit progressChanged(this);
 }
 
 void Task::deliverFinished()

@@ -1,3 +1,4 @@
+#include "io/csvfield.h"
 #include "io/filereader.h"
 #include "io/linereader.h"
 
@@ -142,7 +143,7 @@ private slots:
     void parseTime()
     {
         const auto parse = [](const QByteArray &text) {
-            return FileReader::parseTime(text.constData(), text.constData() + text.size());
+            return CsvField::parseTime(text.constData(), text.constData() + text.size());
         };
         // The clock time as written, in UTC, even inside Paris's daylight-saving gap.
         for (const QByteArray text : {"2014-03-30 02:30:00", "2016-02-29 23:59:59"}) {
@@ -176,9 +177,9 @@ private slots:
             for (bool comma : {false, true}) {
                 bool ok = false;
                 const QByteArray qtText = comma ? QByteArray(text).replace(',', '.') : text;
-                const double parsed = QString::fromLocal8Bit(qtText).toDouble(&ok);
+                const double parsed = QString::fromUtf8(qtText).toDouble(&ok);
                 const double expected = ok ? parsed : qQNaN();
-                const double value = FileReader::parseValue(text.begin(), text.end(), comma);
+                const double value = CsvField::parseValue(text.begin(), text.end(), comma);
                 QVERIFY2((qIsNaN(value) && qIsNaN(expected)) ||
                              std::memcmp(&value, &expected, sizeof value) == 0,
                          QByteArray(text + (comma ? " (decimal comma)" : "")).constData());
