@@ -41,6 +41,8 @@ void Task::setProgress(int value)
 {
     if (m_progress.load(std::memory_order_relaxed) == value || m_progress.exchange(value) == value)
         return;
+    if (m_observer)
+        m_observer(value);
     QMetaObject::invokeMethod(this, &Task::deliverProgress, Qt::QueuedConnection);
 }
 

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <limits>
 #include <new>
 
@@ -45,6 +46,9 @@ public:
     // Bytes the task may claim for its working copies; tests lower it to
     // provoke what exhausted memory does.
     void setMemoryLimit(qint64 bytes) { m_memoryLimit = bytes; }
+    // Sees every new progress value on the pool thread, where notifications
+    // only show the latest; for tests.
+    void setProgressObserver(const std::function<void(int)> &observer) { m_observer = observer; }
 
     // Percentage of done out of total, in 64 bits, clamped to 0..100.
     static int percent(qint64 done, qint64 total);
@@ -90,6 +94,7 @@ private:
     std::atomic<int> m_status{Idle};
     QString m_errorMessage;
     qint64 m_memoryLimit = std::numeric_limits<qint64>::max();
+    std::function<void(int)> m_observer;
     int m_delivered = 0; // last progress notified, on the object's thread
 };
 
