@@ -21,9 +21,12 @@ bool SynchronousReader::read(Data &data)
     data = Data(names, 0);
     if (!readRows(lines, data))
         return false;
-    // The reservation was a guess; later stages copy the capacity too.
-    data.values.squeeze();
-    data.times.squeeze();
+    // Later stages copy the capacity too. Squeezing copies the table, so
+    // only a guess far off is worth it.
+    if (data.values.capacity() - data.values.size() > data.values.size() / 8) {
+        data.values.squeeze();
+        data.times.squeeze();
+    }
     return true;
 }
 
@@ -146,7 +149,7 @@ void SynchronousReader::reserveRows(Data &data, qint64 expectedRows) const
     if (attributes == 0)
         return;
     const qint64 rowLimit = std::min(valueLimit(), Data::maxValueCount()) / attributes;
-    const qint64 rows = std::min(expectedRows + expectedRows / 8 + 16, rowLimit);
+    const qint64 rows = std::min(expectedRows + expectedRows / 32 + 16, rowLimit);
     try {
         data.values.reserve(int(rows * attributes));
         data.times.reserve(int(rows));
