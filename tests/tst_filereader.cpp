@@ -84,6 +84,8 @@ class TestFileReader : public QObject
     QTemporaryDir m_dir;
 
     // About 40 MB: far too long to read between start() and requestStop().
+    // The synchronous one starts with a row of missing values, far shorter
+    // than the others.
     QString largeFile(int mode)
     {
         const QString path = m_dir.filePath(QString("large%1.csv").arg(mode));
@@ -94,7 +96,8 @@ class TestFileReader : public QObject
             block += mode == 0
                          ? timeText(0) + QByteArray(",12.5").repeated(20) + '\n'
                          : "sensor" + QByteArray::number(i % 20) + ',' + timeText(i) + ",12.5\n";
-        const QByteArray header = "Time" + QByteArray(",A").repeated(20) + '\n' + reservedLines;
+        const QByteArray header = "Time" + QByteArray(",A").repeated(20) + '\n' + reservedLines +
+                                  timeText(0) + QByteArray(",").repeated(20) + '\n';
         return writeFile(path, mode == 0 ? header + block.repeated(330) : block.repeated(1100));
     }
 
@@ -328,19 +331,6 @@ private slots:
         QCOMPARE(CsvField::maxLength(), qint64(1073741791)); // (2^31 - 1 - 64) / 2
     }
 
-    void tableCapacity()
-    {
-        // A short first row must not size the table: it ends near its size.
-        QByteArray text = "Time" + QByteArray(",A").repeated(20) + '\n' + reservedLines +
-                          timeText(0) + QByteArray(",").repeated(20) + '\n';
-        for (int t = 1; t < 20000; ++t)
-            text += timeText(t) + QByteArray(",12345.678901").repeated(20) + '\n';
-        const Data data = read(writeFile(m_dir.filePath("capacity.csv"), text), 0, 1).data;
-        QCOMPARE(data.values.size(), 20000 * 20);
-        QVERIFY(data.values.capacity() <= data.values.size() * 9 / 8);
-        QVERIFY(data.times.capacity() <= data.times.size() * 9 / 8);
-    }
-
     void thousandsOfColumns()
     {
         const int columns = 5000;
@@ -386,7 +376,10 @@ private slots:
     void progress()
     {
         Outcome outcome = read(largeFile(0), 0, 1);
-        QCOMPARE(outcome.data.timeCount(), 330000);
+        QCOMPARE(outcome.data.timeCount(), 330001);
+        // The short first row does not size the table: it ends near its size.
+        QVERIFY(outcome.data.values.capacity() <= outcome.data.values.size() * 9 / 8);
+        QVERIFY(outcome.data.times.capacity() <= outcome.data.times.size() * 9 / 8);
         QCOMPARE(outcome.progress.size(), 100); // each percent
 
         // 1,000 names at 1,000 times: a million cells but a thousand lines. The
