@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <new>
 
 // The samples [first, end) read for one step. `held` when `first` is the
 // sample re-read from the step before because its interval crosses that
