@@ -56,6 +56,15 @@ bool Task::checkpoint(int percentage)
     return true;
 }
 
+bool Task::checkpoint(qint64 done, qint64 total)
+{
+    // Most calls move less than a percent; a product tells so without dividing.
+    const int current = progress();
+    const bool same =
+        done < total && total < (qint64(1) << 56) && done * 100 < (current + 1) * total;
+    return checkpoint(same ? current : percent(done, total));
+}
+
 void Task::claimMemory(qint64 bytes) const
 {
     if (bytes > m_memoryLimit)

@@ -65,7 +65,7 @@ protected:
     // Disposes of the task on a stop request, else reports the progress.
     // False once the task is gone: the caller must return at once.
     bool checkpoint(int percentage);
-    bool checkpoint(qint64 done, qint64 total) { return checkpoint(percent(done, total)); }
+    bool checkpoint(qint64 done, qint64 total);
     // Behaves as a failed allocation when bytes exceed the memory limit.
     void claimMemory(qint64 bytes) const;
     // Runs work; false when memory ran out, which must end the task, never
