@@ -200,7 +200,10 @@ QMessageBox::StandardButton VireoMainWindow::askQuestion(const QString &title, c
 
 void VireoMainWindow::showWarning(const QString &title, const QString &text)
 {
-    QMessageBox::warning(this, title, text);
+    // Failures quote file names and file content: never take them as markup.
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 void VireoMainWindow::showInformation(const QString &title, const QString &text)
