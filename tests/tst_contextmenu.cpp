@@ -79,6 +79,8 @@ public:
     int entry = ViewContextMenu::NoEntry;
     QString fileAnswer, noteAnswer;
     bool noteAccepted = true;
+    // Whether new data arrives while a dialog is open.
+    bool newDataInDialog = false;
     QPoint menuPos;
 
     // realMenu: the menu itself is shown, its dialogs are answered.
@@ -92,12 +94,16 @@ public:
             });
         menu->setFileNameAsker([this](const QString &caption, const QString &filter) {
             log << "save " + caption + '|' + filter;
+            if (newDataInDialog)
+                setData(sample());
             return fileAnswer;
         });
         menu->setNoteAsker([this](const QString &title, const QString &label,
                                   const QString &initial, bool *accepted) {
             log << "note " + title + '|' + label + '|' + initial;
             *accepted = noteAccepted;
+            if (newDataInDialog)
+                setData(sample());
             return noteAnswer;
         });
         connect(this, &VireoGLWidget::correlationRequested,
@@ -158,6 +164,9 @@ protected:
 };
 
 const QString saveDialog = "save Save file|CSV Files (*.csv);;All files(*.*)";
+const QString noteDialog = "note Add annotation|Note :|This is a note.";
+const QString refused =
+    "warn Unable to do this|Please select something before calling this action.";
 
 } // namespace
 
@@ -199,9 +208,6 @@ private slots:
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<QStringList>("log");
 
-        const QString refused = "warn Unable to do this|Please select something before calling "
-                                "this action.";
-        const QString noteDialog = "note Add annotation|Note :|This is a note.";
         for (int entry : {0, 1, 2, 3})
             QTest::addRow("no selection, entry %d", entry) << false << entry << "ok"
                                                            << "n" << true << QStringList{refused};
@@ -253,6 +259,29 @@ private slots:
         QCOMPARE(view->menuPos, view->mapToGlobal(view->rect().center()));
         QCOMPARE(QFile::exists(answer("ok")), file == "ok" && selected);
         QCOMPARE(view->annotations().size(), view->log.filter("annotations").size());
+    }
+
+    // New data takes the selection away while the dialog is open: nothing is written or
+    // noted for the cells that were selected.
+    void newDataDuringADialog_data()
+    {
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<QStringList>("log");
+        QTest::newRow("export") << 2 << QStringList{saveDialog, refused, "exported"};
+        QTest::newRow("note") << 3 << QStringList{noteDialog, refused};
+    }
+    void newDataDuringADialog()
+    {
+        QFETCH(int, entry);
+        QFETCH(QStringList, log);
+        view->setSelection(Selection(view->data(), 1, 1, 3, 3));
+        view->newDataInDialog = true;
+        view->fileAnswer = answer("ok");
+        view->noteAnswer = "note";
+        view->rightClick(entry);
+        QCOMPARE(view->log, log);
+        QVERIFY(!QFile::exists(view->fileAnswer));
+        QVERIFY(view->annotations().isEmpty());
     }
 
     void exportWritesTheSelectedCells_data()
@@ -330,6 +359,7 @@ private slots:
             view->rightClick(ViewContextMenu::AddAnnotation);
         }
         QCOMPARE(view->annotations().size(), 2);
+        QVERIFY(view->annotations().last().hasSelection);
         QCOMPARE(view->log.last(), "annotations 2 second attribute 0..0 0..4");
         view->log.clear();
         view->setData(sample());
