@@ -2,13 +2,15 @@
 # Builds the fuzzers with clang, AddressSanitizer and UndefinedBehaviorSanitizer
 # in build-fuzz, then runs each for a bounded time with a fixed seed, starting
 # from the test files and the beginnings of the examples. A crash, a leak, a
-# hang or a broken invariant stops the script with the input kept in
-# build-fuzz/artifacts.  Usage: fuzz/run.sh [seconds per harness, default 50]
+# hang or a broken invariant fails the script, with the input kept in
+# build-fuzz/artifacts. Inputs that once found a fault (tests/data/fuzz_*)
+# are replayed first.  Usage: fuzz/run.sh [seconds per harness, default 50]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-50}
 build=build-fuzz
 harnesses="fuzz_sync_reader fuzz_async_reader fuzz_export fuzz_operations"
+failed=""
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DVIREO_BUILD_FUZZ=ON -DVIREO_BUILD_TESTS=OFF -DVIREO_BUILD_BENCH=OFF
@@ -42,7 +44,11 @@ for harness in $harnesses; do
   if [ "$status" -ne 0 ]; then
     grep -aE -A30 'invariant broken|ERROR|WARNING' "$log" | head -60 || true
     echo "$harness failed (exit $status); the input is in $build/artifacts, the log in $log"
-    exit 1
+    failed="$failed $harness"
   fi
 done
+if [ -n "$failed" ]; then
+  echo "=== fuzzers failed:$failed"
+  exit 1
+fi
 echo "=== fuzzers: no fault"
