@@ -21,7 +21,7 @@ void require(bool condition, const QString &what)
     TaskProbe::require(condition, what);
 }
 
-// Aggregations kept small enough to run thousands of times a second.
+// Aggregations kept small, so that every run takes milliseconds at most.
 const qint64 maxSteps = 4096;
 
 Data runTask(Task *task, TaskProbe::Outcome &outcome)
