@@ -1,5 +1,6 @@
 #include "fuzz/fuzzinput.h"
 
+#include <QTextCodec>
 #include <QtNumeric>
 
 #include <cstring>
@@ -59,7 +60,9 @@ QString FuzzInput::name()
     QByteArray bytes;
     for (int i = 0; i < length; ++i)
         bytes.append(char(byte()));
-    return QString::fromUtf8(bytes);
+    // Not QString::fromUtf8, which drops a leading byte order mark.
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+    return QTextCodec::codecForName("UTF-8")->toUnicode(bytes.constData(), bytes.size(), &state);
 }
 
 Data FuzzInput::data(int maxAttributes, int maxTimes, const QDateTime &base, qint64 maxStart)
