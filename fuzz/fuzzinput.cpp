@@ -56,8 +56,10 @@ double FuzzInput::value()
 
 QString FuzzInput::name()
 {
-    const int length = byte() % 8;
-    QByteArray bytes;
+    const quint8 shape = byte();
+    const int length = shape % 8;
+    // Often enough to be found, a name that starts with a byte order mark.
+    QByteArray bytes = shape & 0x80 ? QByteArray("\xEF\xBB\xBF") : QByteArray();
     for (int i = 0; i < length; ++i)
         bytes.append(char(byte()));
     // Not QString::fromUtf8, which drops a leading byte order mark.
