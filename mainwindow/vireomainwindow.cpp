@@ -1,6 +1,7 @@
 #include "mainwindow/vireomainwindow.h"
 
 #include "core/task.h"
+#include "io/csvexporter.h"
 #include "io/filereader.h"
 #include "mainwindow/csvlayout.h"
 #include "mainwindow/selectionpanels.h"
@@ -668,9 +669,30 @@ bool VireoMainWindow::correlationRunning() const
 
 // --- export, profiles, key bindings and palettes
 
-void VireoMainWindow::exportNormDatas() {}
+void VireoMainWindow::exportNormDatas()
+{
+    exportCsv(false);
+}
 
-void VireoMainWindow::exportNonNormDatas() {}
+void VireoMainWindow::exportNonNormDatas()
+{
+    exportCsv(true);
+}
+
+void VireoMainWindow::exportCsv(bool nonNormalized)
+{
+    const QString fileName =
+        askSaveFileName(tr("Save file"), tr("CSV Files (*.csv);;All files(*.*)"));
+    if (fileName.isEmpty())
+        return;
+    QString message;
+    if (!CsvExporter(fileName).exportData(nonNormalized ? nonNormalizedData() : finalData,
+                                          message)) {
+        showWarning(tr("Unable to save file"), message);
+        return;
+    }
+    statusBar()->showMessage(tr("File saved"));
+}
 
 void VireoMainWindow::exportPicture()
 {
@@ -691,7 +713,10 @@ void VireoMainWindow::exportPicture()
     statusBar()->showMessage(tr("Picture saved"));
 }
 
-void VireoMainWindow::exportSelectFinished() {}
+void VireoMainWindow::exportSelectFinished()
+{
+    statusBar()->showMessage(tr("Export selection finished"));
+}
 
 void VireoMainWindow::saveCompleteProfile() {}
 

@@ -151,6 +151,8 @@ private:
     void showProgress(QProgressBar *bar, Task *task);
     std::array<QSpinBox *, 6> gmtEditors() const;
     void restartAgregation();
+    // Asks for a file and writes the displayed data, or its values before normalization.
+    void exportCsv(bool nonNormalized);
     bool correlationRunning() const;
 
     Ui::VireoMainWindow *ui;

@@ -331,6 +331,61 @@
     </message>
 </context>
 <context>
+    <name>ViewContextMenu</name>
+    <message>
+        <source>2D view</source>
+        <translation>Vue 2D</translation>
+    </message>
+    <message>
+        <source>Detect Correlation</source>
+        <translation>Détecter les corrélations</translation>
+    </message>
+    <message>
+        <source>Export selection</source>
+        <translation>Exporter la sélection</translation>
+    </message>
+    <message>
+        <source>Add annotation</source>
+        <translation>Ajouter une annotation</translation>
+    </message>
+    <message>
+        <source>Unable to do this</source>
+        <translation>Action impossible</translation>
+    </message>
+    <message>
+        <source>Please select something before calling this action.</source>
+        <translation>Veuillez sélectionner quelque chose avant de lancer cette action.</translation>
+    </message>
+    <message>
+        <source>Not for now</source>
+        <translation>Pas pour le moment</translation>
+    </message>
+    <message>
+        <source>This action needs to be implemented.</source>
+        <translation>Cette action reste à réaliser.</translation>
+    </message>
+    <message>
+        <source>Save file</source>
+        <translation>Enregistrer le fichier</translation>
+    </message>
+    <message>
+        <source>CSV Files (*.csv);;All files(*.*)</source>
+        <translation>Fichiers CSV (*.csv);;Tous les fichiers (*.*)</translation>
+    </message>
+    <message>
+        <source>Unable to save file</source>
+        <translation>Impossible d&apos;enregistrer le fichier</translation>
+    </message>
+    <message>
+        <source>Note :</source>
+        <translation>Note :</translation>
+    </message>
+    <message>
+        <source>This is a note.</source>
+        <translation>Ceci est une note.</translation>
+    </message>
+</context>
+<context>
     <name>VireoGLWidget</name>
     <message>
         <source>The data has too many cells to be displayed (%1); aggregate it to fewer time steps.</source>
@@ -758,6 +813,22 @@
     <message>
         <source>Unable to correlate data</source>
         <translation>Impossible de corréler les données</translation>
+    </message>
+    <message>
+        <source>Save file</source>
+        <translation>Enregistrer le fichier</translation>
+    </message>
+    <message>
+        <source>Unable to save file</source>
+        <translation>Impossible d&apos;enregistrer le fichier</translation>
+    </message>
+    <message>
+        <source>File saved</source>
+        <translation>Fichier enregistré</translation>
+    </message>
+    <message>
+        <source>Export selection finished</source>
+        <translation>Export de la sélection terminé</translation>
     </message>
 </context>
 </TS>
