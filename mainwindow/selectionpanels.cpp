@@ -41,6 +41,8 @@ Data SelectionPanels::dataFor(const Selection &selection)
         m_viewData.values.constData() != shown.values.constData()) {
         m_viewData = shown;
         m_cachedData = m_displayedData();
+        // The view drops its notes with its table without announcing it.
+        showAnnotations(m_widgets.view->annotations());
     }
     if (m_cachedData.values.isEmpty() || m_cachedData.attributeCount() != shown.attributeCount() ||
         m_cachedData.timeCount() != shown.timeCount())

@@ -368,6 +368,11 @@ private slots:
         QVERIFY(!list->isHidden());
         QCOMPARE(list->topLevelItemCount(), 1);
         QCOMPARE(list->topLevelItem(0)->child(0)->text(0), QString("second"));
+
+        // Another table: the view has dropped its notes, and the list goes with them.
+        w->loadFile(VIREO_TEST_DATA_DIR "/mainwindow_international.csv", 0, 1);
+        QVERIFY(QTest::qWaitFor([this] { return !w->runningTask(); }, 10000));
+        QVERIFY(list->isHidden());
     }
 };
 
