@@ -4,6 +4,7 @@
 #include "io/csvexporter.h"
 #include "io/filereader.h"
 #include "mainwindow/csvlayout.h"
+#include "mainwindow/selectionpanels.h"
 #include "mainwindow/stepeditors.h"
 #include "operations/agregation.h"
 #include "operations/correlation.h"
@@ -51,6 +52,11 @@ VireoMainWindow::VireoMainWindow(QWidget *parent) : QMainWindow(parent), ui(null
     ui->setupUi(this);
 
     stepEditors = std::make_unique<StepEditors>(gmtEditors(), ui->spinEpoch, ui->spinNbEpoch);
+    panels = new SelectionPanels(
+        {ui->glWidget, ui->selectedValueLabel, ui->selectionTreeView, ui->grp5Correlation,
+         ui->correlationProgressBar, ui->correlationTreeView, ui->annotationTreeWidget,
+         ui->radioBtnEpoch},
+        [this] { return nonNormalizedData(); }, this);
     connectActions();
     connectEditors();
     connectPanels();
@@ -747,16 +753,39 @@ int VireoMainWindow::execPaletteDialog(QDialog *dialog)
 
 // --- selection, correlation and annotation panels
 
-void VireoMainWindow::selectionChanged(Selection) {}
+void VireoMainWindow::selectionChanged(Selection selection)
+{
+    correlationScores.clear();
+    correlationShown = false;
+    panels->showSelection(selection);
+}
 
-void VireoMainWindow::correlationSelectionChanged(Selections) {}
+void VireoMainWindow::correlationSelectionChanged(Selections selections)
+{
+    panels->showCorrelation(selections);
+}
 
-void VireoMainWindow::corrItemSelected(QModelIndex) {}
+void VireoMainWindow::corrItemSelected(QModelIndex index)
+{
+    panels->selectArea(index, false);
+}
 
-void VireoMainWindow::corrItemActivated(QModelIndex) {}
+void VireoMainWindow::corrItemActivated(QModelIndex index)
+{
+    panels->selectArea(index, true);
+}
 
-void VireoMainWindow::annotationsChanged(Annotations) {}
+void VireoMainWindow::annotationsChanged(Annotations annot)
+{
+    panels->showAnnotations(annot);
+}
 
-void VireoMainWindow::annotItemSelected(QModelIndex) {}
+void VireoMainWindow::annotItemSelected(QModelIndex index)
+{
+    panels->selectAnnotation(index, false);
+}
 
-void VireoMainWindow::annotItemActivated(QModelIndex) {}
+void VireoMainWindow::annotItemActivated(QModelIndex index)
+{
+    panels->selectAnnotation(index, true);
+}

@@ -20,6 +20,7 @@
 
 class QProgressBar;
 class QSpinBox;
+class SelectionPanels;
 class StepEditors;
 
 namespace Ui {
@@ -165,6 +166,7 @@ private:
     QVector<float> correlationScores;
     bool correlationShown = false;
     std::unique_ptr<StepEditors> stepEditors;
+    SelectionPanels *panels = nullptr;
 };
 
 #endif // VIREO_MAINWINDOW_VIREOMAINWINDOW_H

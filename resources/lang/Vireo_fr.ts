@@ -162,6 +162,48 @@
     </message>
 </context>
 <context>
+    <name>LazyModel</name>
+    <message>
+        <source>%1 attributes</source>
+        <translation>%1 attributs</translation>
+    </message>
+    <message>
+        <source>Area %1</source>
+        <translation>Région %1</translation>
+    </message>
+    <message>
+        <source>Selections</source>
+        <translation>Sélections</translation>
+    </message>
+    <message>
+        <source>%1 times steps</source>
+        <translation>%1 pas de temps</translation>
+    </message>
+</context>
+<context>
+    <name>SelectionPanels</name>
+    <message>
+        <source>No selection</source>
+        <translation>Aucune sélection</translation>
+    </message>
+    <message>
+        <source>Type of selection : %1</source>
+        <translation>Type de sélection : %1</translation>
+    </message>
+    <message>
+        <source>Selection</source>
+        <translation>Sélection</translation>
+    </message>
+    <message>
+        <source>Correlation</source>
+        <translation>Corrélation</translation>
+    </message>
+    <message>
+        <source>Annotation %1 :</source>
+        <translation>Annotation %1 :</translation>
+    </message>
+</context>
+<context>
     <name>Task</name>
     <message>
         <source>synchrone</source>
