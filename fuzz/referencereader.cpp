@@ -231,13 +231,9 @@ ReferenceReader::Result ReferenceReader::asynchronous() const
     }
     const qint64 attributes = names.size();
     const qint64 times = rows.size();
-    if (!Data::canHold(times, attributes) || times * attributes > m_valueLimit)
-        return failure(QStringLiteral("The file names %1 attributes at %2 distinct times: %3 "
-                                      "values, more than the %4 a table can hold.")
-                           .arg(attributes)
-                           .arg(times)
-                           .arg(QString::number(double(attributes) * double(times), 'f', 0))
-                           .arg(qMin(m_valueLimit, Data::maxValueCount())));
+    const QString tooLarge = Data::sizeProblem(times, attributes, m_valueLimit);
+    if (!tooLarge.isEmpty())
+        return failure(QStringLiteral("The file can't be loaded: %1").arg(tooLarge));
     Result result;
     result.data = Data(int(times), int(attributes));
     result.data.attributes = names;
