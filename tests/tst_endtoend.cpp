@@ -1,0 +1,426 @@
+// A new user's road through the real window: menus, clicks and keys on the
+// view, the context menu, exports read back, palettes, pictures.
+#include "io/filereader.h"
+#include "mainwindow/commandline.h"
+#include "mainwindow/vireomainwindow.h"
+#include "view/viewcontextmenu.h"
+#include "view/vireoglwidget.h"
+#include "widgets/colorbrewerdialog.h"
+#include "widgets/colorbrewerwidget.h"
+#include "widgets/vireogradientcolorwidget.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace {
+
+const QString done = QStringLiteral("Data reorganized & displayed");
+
+QString example(const char *name)
+{
+    return QStringLiteral(VIREO_SOURCE_DIR "/examples/") + QLatin1String(name);
+}
+
+// The window with its modal dialogs answered from queues the test fills.
+class Window : public VireoMainWindow
+{
+public:
+    using VireoMainWindow::runningTask;
+
+    QStringList openNames, saveNames, warnings;
+    QString palette; // the swatch clicked in the palette dialog
+    QMessageBox::StandardButton origin = QMessageBox::No; // International
+    int questions = 0;
+
+    Window()
+    {
+        connect(statusBar(), &QStatusBar::messageChanged, [this](const QString &message) {
+            if (!message.isEmpty())
+                messages << message;
+        });
+    }
+    QStringList messages;
+
+    template <typename T> T *child(const char *name) { return findChild<T *>(name); }
+    VireoGLWidget *view() { return child<VireoGLWidget>("glWidget"); }
+
+    // Follows the menu bar by the entries' texts and triggers the last one.
+    bool menu(const QStringList &path)
+    {
+        QList<QAction *> actions = menuBar()->actions();
+        for (int i = 0; i < path.size(); ++i) {
+            QAction *found = nullptr;
+            for (QAction *a : actions)
+                if (a->text().remove('&') == path[i])
+                    found = a;
+            if (!found || !found->isEnabled())
+                return false;
+            if (i + 1 == path.size()) {
+                found->trigger();
+                return true;
+            }
+            if (!found->menu())
+                return false;
+            actions = found->menu()->actions();
+        }
+        return false;
+    }
+    // True once the chain has shown its result and no task runs.
+    bool waitDisplayed()
+    {
+        return QTest::qWaitFor([this] { return !runningTask() && messages.contains(done); }, 60000);
+    }
+
+protected:
+    QString askOpenFileName(const QString &, const QString &) override
+    {
+        return openNames.isEmpty() ? QString() : openNames.takeFirst();
+    }
+    QString askSaveFileName(const QString &, const QString &) override
+    {
+        return saveNames.isEmpty() ? QString() : saveNames.takeFirst();
+    }
+    QMessageBox::StandardButton askQuestion(const QString &, const QString &) override
+    {
+        ++questions;
+        return origin;
+    }
+    void showWarning(const QString &t, const QString &s) override { warnings << t + ": " + s; }
+    void showInformation(const QString &, const QString &) override {}
+    // Clicks a swatch and OK with the mouse, as a user would.
+    int execPaletteDialog(QDialog *dialog) override
+    {
+        auto *palettes = qobject_cast<ColorBrewerDialog *>(dialog);
+        dialog->show();
+        if (!palettes || !QTest::qWaitForWindowExposed(dialog))
+            return QDialog::Rejected;
+        auto *swatch = palettes->findChild<ColorBrewerWidget *>(palette);
+        if (!swatch)
+            return QDialog::Rejected;
+        QTest::mouseClick(swatch, Qt::LeftButton);
+        QTest::mouseClick(palettes->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok),
+                          Qt::LeftButton);
+        return dialog->result();
+    }
+};
+
+// Window pixel whose ray meets the picking cylinder in the middle of the cell
+// of attribute a (of n) at time t.
+QPoint cellPixel(const VireoGLWidget &view, int n, int a, int t)
+{
+    const double middle = -2 * M_PI / n * (a + 0.5);
+    const double radius = view.tubeRadius();
+    const QVector3D point(float(radius * std::cos(middle)), float(radius * std::sin(middle)),
+                          -(t + 0.5f) * view.timeStepLength());
+    QMatrix4x4 projection;
+    projection.perspective(45.0f, float(view.width()) / view.height(), 0.01f, 1000.0f);
+    const QVector3D ndc = (projection * view.camera().viewMatrix()).map(point);
+    return QPoint(int((ndc.x() + 1) / 2 * view.width()), int((1 - ndc.y()) / 2 * view.height()));
+}
+
+// Share of sampled pixels that differ between two frames.
+double changed(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return 1;
+    int differ = 0, total = 0;
+    for (int y = 0; y < a.height(); y += 4)
+        for (int x = 0; x < a.width(); x += 4, ++total)
+            differ += a.pixel(x, y) != b.pixel(x, y);
+    return double(differ) / total;
+}
+
+// Pixels of the frame in a colour, sampled.
+int pixelsOf(const QImage &frame, QColor colour)
+{
+    int count = 0;
+    for (int y = 0; y < frame.height(); y += 2)
+        for (int x = 0; x < frame.width(); x += 2) {
+            const QColor c = frame.pixelColor(x, y);
+            count += std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green()) +
+                         std::abs(c.blue() - colour.blue()) <=
+                     9;
+        }
+    return count;
+}
+
+// A synchronous file read on the pool; exports are French.
+Data readBack(const QString &fileName, int origin = 0)
+{
+    std::unique_ptr<FileReader> reader(new FileReader(fileName, 0, origin));
+    QSignalSpy finished(reader.get(), &Task::finished);
+    reader->start();
+    return finished.wait(30000) && reader->status() == Task::Done ? reader->result() : Data();
+}
+
+// Empty when equal, NaN equal to NaN.
+QString difference(const Data &actual, const Data &expected)
+{
+    if (actual.attributes != expected.attributes || actual.times != expected.times ||
+        actual.values.size() != expected.values.size())
+        return QStringLiteral("names, times or size differ");
+    for (int i = 0; i < actual.values.size(); ++i) {
+        const double x = actual.values[i], y = expected.values[i];
+        if (x != y && !(qIsNaN(x) && qIsNaN(y)))
+            return QStringLiteral("value %1: %2 != %3").arg(i).arg(x).arg(y);
+    }
+    return QString();
+}
+
+// The columns of a table that whole-attribute areas cover, in table order.
+Data columns(const Data &data, const Selections &areas)
+{
+    QVector<int> covered;
+    for (const Selection &s : areas)
+        for (int k = 0; k < s.attributeCount(); ++k)
+            covered << (s.firstAttribute + k) % data.attributeCount();
+    std::sort(covered.begin(), covered.end());
+    covered.erase(std::unique(covered.begin(), covered.end()), covered.end());
+    Data part(data.timeCount(), covered.size());
+    part.times = data.times;
+    for (int c = 0; c < covered.size(); ++c) {
+        part.attributes[c] = data.attributes[covered[c]];
+        for (int t = 0; t < data.timeCount(); ++t)
+            part.values[t * covered.size() + c] = data.value(t, covered[c]);
+    }
+    return part;
+}
+
+} // namespace
+
+class TestEndToEnd : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    std::unique_ptr<Window> w;
+
+    QString path(const char *name) const { return dir.filePath(QLatin1String(name)); }
+    QImage frame() { return w->view()->grabFramebuffer(); }
+    QString label() { return w->child<QLabel>("selectedValueLabel")->text(); }
+
+    void startWindow()
+    {
+        w = std::make_unique<Window>();
+        w->resize(1200, 900);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    }
+    // File -> Open -> one layout, the origin question answered International.
+    void open(const char *entry, const QString &file)
+    {
+        w->openNames << file;
+        QVERIFY(w->menu({"File", "Open", entry}));
+        QCOMPARE(w->questions, 1);
+        QVERIFY(w->waitDisplayed());
+        QCOMPARE(w->child<QLineEdit>("txtNom")->text(), file);
+        QVERIFY2(w->warnings.isEmpty(), qPrintable(w->warnings.join('\n')));
+    }
+    // Left click on a cell, a picking key held if any.
+    void clickCell(int a, int t, Qt::Key held = Qt::Key_unknown)
+    {
+        VireoGLWidget *view = w->view();
+        view->setFocus();
+        const QPoint at = cellPixel(*view, view->data().attributeCount(), a, t);
+        QVERIFY(view->rect().contains(at));
+        if (held != Qt::Key_unknown)
+            QTest::keyPress(view, held);
+        QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, at);
+        if (held != Qt::Key_unknown)
+            QTest::keyRelease(view, held);
+        QCOMPARE(view->cellAt(at).attribute, a);
+        QCOMPARE(view->cellAt(at).time, t);
+    }
+    // Right click on the view, then the entry picked in the real popup with the keyboard.
+    void contextMenu(const QString &entry)
+    {
+        QString seen;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu || !menu->isVisible())
+                return;
+            poll.stop();
+            for (QAction *action : menu->actions())
+                if (action->text() == entry)
+                    menu->setActiveAction(action);
+            seen = menu->activeAction() ? menu->activeAction()->text() : QString();
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        poll.start(20);
+        QTest::mouseClick(w->view(), Qt::RightButton, Qt::NoModifier, w->view()->rect().center());
+        QCOMPARE(seen, entry);
+    }
+    // Exports the displayed data through the menu and reads it back.
+    void exportedDataReadsBack(const char *entry, const Data &expected, const char *file)
+    {
+        w->saveNames << path(file);
+        QVERIFY(w->menu({"File", "Export to CSV format", entry}));
+        QCOMPARE(w->messages.last(), QString("File saved"));
+        QCOMPARE(difference(readBack(path(file)), expected), QString());
+    }
+    void exportPictureMatchesView()
+    {
+        w->saveNames << path("picture.png");
+        QVERIFY(w->menu({"File", "Export", "Picture..."}));
+        const QImage picture(path("picture.png"));
+        QVERIFY(!picture.isNull());
+        QCOMPARE(changed(picture.convertToFormat(QImage::Format_RGB32),
+                         frame().convertToFormat(QImage::Format_RGB32)),
+                 0.0);
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(dir.isValid()); }
+    void cleanup() { w.reset(); }
+
+    void synchronousRoad()
+    {
+        startWindow();
+        const QImage empty = frame();
+        open("Synchronous File", example("plant_sensors_intl.csv"));
+        QCOMPARE(w->child<QLineEdit>("txtNbAttribut")->text(), QString("31"));
+        const QImage loaded = frame();
+        QVERIFY(changed(empty, loaded) > 0.3);
+        const Data raw = readBack(example("plant_sensors_intl.csv"), 1);
+        QCOMPARE(raw.timeCount(), 3000);
+
+        // Average over steps of 1 h 5 min (13 rows), an hour typed into the ΔT.
+        auto *mode = w->child<QComboBox>("comboBoxModeAgregation");
+        mode->setFocus();
+        QTest::keyClicks(mode, "Average");
+        QCOMPARE(mode->currentText(), QString("Average"));
+        QVERIFY(w->waitDisplayed());
+        auto *hours = w->child<QSpinBox>("spinHour");
+        w->messages.clear();
+        hours->setFocus();
+        hours->selectAll();
+        QTest::keyClicks(hours, "1");
+        QCOMPARE(w->child<QSpinBox>("spinEpoch")->value(), 3900);
+        QVERIFY(w->waitDisplayed());
+        QCOMPARE(w->view()->data().timeCount(), 231);
+        const Data averaged = w->nonNormalizedData();
+        for (int a = 0; a < averaged.attributeCount(); ++a) {
+            const int from = raw.attributes.indexOf(averaged.attributes[a]);
+            double sum = 0;
+            int n = 0;
+            for (int t = 13; t < 26; ++t)
+                if (!qIsNaN(raw.value(t, from)))
+                    sum += raw.value(t, from), ++n;
+            QVERIFY(std::abs(averaged.value(1, a) - sum / n) < 1e-9 * (1 + std::abs(sum)));
+        }
+        const QImage aggregated = frame();
+        QVERIFY(changed(loaded, aggregated) > 0.05);
+
+        // A value (steps are labelled with their ends), widened to its attribute with the picking
+        // key.
+        clickCell(3, 6);
+        QVERIFY2(label().startsWith(w->view()->data().attributes[3] + ", 2014-03-24 07:35:00 : "),
+                 qPrintable(label()));
+        QVERIFY(pixelsOf(frame(), Qt::green) > 0);
+        clickCell(3, 6, Qt::Key_A);
+        QCOMPARE(label(), QString("Type of selection : attribute"));
+        const Selection attribute = w->view()->selection();
+        QCOMPARE(attribute.firstAttribute, 3);
+        QCOMPARE(attribute.lastTime, 230);
+        const QImage selected = frame();
+        QVERIFY(changed(aggregated, selected) > 0);
+        // The arrow key moves it round the tube.
+        QTest::keyClick(w->view(), Qt::Key_Right);
+        QCOMPARE(w->view()->selection().firstAttribute, 4);
+        QTest::keyClick(w->view(), Qt::Key_Left);
+
+        // Correlated blocks: in the tree and outlined in the view.
+        contextMenu("Detect Correlation");
+        QVERIFY(QTest::qWaitFor([this] { return !w->runningTask(); }, 60000));
+        auto *tree = w->child<QTreeView>("correlationTreeView");
+        QVERIFY(!tree->isHidden());
+        QVERIFY(tree->model()->rowCount() > 0);
+        QCOMPARE(tree->model()->rowCount(), w->view()->correlation().size());
+        QVERIFY(changed(selected, frame()) > 0);
+
+        // A note on the selection.
+        auto *menu = w->view()->findChild<ViewContextMenu *>();
+        menu->setNoteAsker([](const QString &, const QString &, const QString &, bool *ok) {
+            *ok = true;
+            return QStringLiteral("pump starts");
+        });
+        contextMenu("Add annotation");
+        auto *notes = w->child<QTreeWidget>("annotationTreeWidget");
+        QCOMPARE(notes->topLevelItemCount(), 1);
+        QCOMPARE(notes->topLevelItem(0)->child(0)->text(0), QString("pump starts"));
+
+        // The correlated cells, then the normalized table, read back exactly.
+        menu->setFileNameAsker(
+            [this](const QString &, const QString &) { return path("selection.csv"); });
+        contextMenu("Export selection");
+        QCOMPARE(difference(readBack(path("selection.csv")),
+                            columns(w->view()->data(), w->view()->correlation())),
+                 QString());
+        exportedDataReadsBack("Normalized data", w->view()->data(), "normalized.csv");
+
+        // A palette from the presets recolours the wall.
+        const QImage before = frame();
+        w->palette = "Blues";
+        QTest::mouseClick(w->child<QPushButton>("pushButton"), Qt::LeftButton);
+        const QGradientStops stops =
+            w->child<VireoGradientColorWidget>("gradientColorsForValuesWidget")->gradient().stops();
+        QCOMPARE(stops.first().second, QColor(222, 235, 247)); // Blues, 3 classes
+        QVERIFY(changed(before, frame()) > 0.05);
+        exportPictureMatchesView();
+        QVERIFY(w->warnings.isEmpty());
+    }
+
+    void asynchronousRoad()
+    {
+        startWindow();
+        const QImage empty = frame();
+        open("Asynchronous File", example("plant_log_intl.csv"));
+        QCOMPARE(w->child<QLineEdit>("txtNbAttribut")->text(), QString("7"));
+        QVERIFY(changed(empty, frame()) > 0.3);
+        // A whole time step, picked with its key.
+        clickCell(2, 4, Qt::Key_T);
+        QCOMPARE(label(), QString("Type of selection : time"));
+        QCOMPARE(w->view()->selection().firstTime, 4);
+        exportedDataReadsBack("Non normalized data", w->nonNormalizedData(), "raw.csv");
+        exportPictureMatchesView();
+    }
+
+    void commandLineRoad()
+    {
+        const QString file = example("plant_sensors_fr.csv");
+        CommandLine commandLine;
+        QCOMPARE(commandLine.parse({"vireo", file}), CommandLine::Run);
+        QCOMPARE(commandLine.resolvedMode(), 0);
+        startWindow();
+        w->origin = QMessageBox::Yes; // French
+        w->openFileWith(commandLine.fileName(), commandLine.resolvedMode(), commandLine.origin());
+        QCOMPARE(w->questions, 1);
+        QVERIFY(w->waitDisplayed());
+        QCOMPARE(w->child<QLineEdit>("txtNbAttribut")->text(), QString("31"));
+        QCOMPARE(w->nonNormalizedData().timeCount(), 3000);
+        QVERIFY(w->warnings.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"
