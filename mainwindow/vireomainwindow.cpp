@@ -5,6 +5,7 @@
 #include "mainwindow/csvlayout.h"
 #include "ui_vireomainwindow.h"
 #include "widgets/colorbrewerdialog.h"
+#include "widgets/keysconfigurationdialog.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -568,7 +569,23 @@ void VireoMainWindow::saveKeysProfile() {}
 
 void VireoMainWindow::openKeysProfile() {}
 
-void VireoMainWindow::keyConfiguration() {}
+void VireoMainWindow::keyConfiguration()
+{
+    // Modeless and without a parent, so the window stays usable; it goes when
+    // closed, does not keep the program running, and goes with the window.
+    auto *dialog = new KeysConfigurationDialog;
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAttribute(Qt::WA_QuitOnClose, false);
+    connect(this, &QObject::destroyed, dialog, [dialog] { delete dialog; });
+    VireoGLWidget *view = ui->glWidget;
+    dialog->setCameraKeys(view->keyMapForCamera());
+    dialog->returnToOriginKeyChoose(view->keyForReturnToOrigin());
+    dialog->setPickingKeys(view->keyMapForPicking());
+    dialog->setMoveSelectionKeys(view->keyMapToMoveSelection());
+    dialog->show();
+    connect(dialog, &KeysConfigurationDialog::configurationSelected, this,
+            &VireoMainWindow::setConfigurations);
+}
 
 void VireoMainWindow::on_pushButton_clicked()
 {

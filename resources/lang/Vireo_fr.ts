@@ -160,6 +160,26 @@
         <source>NextAttribute</source>
         <translation>Attribut suivant</translation>
     </message>
+    <message>
+        <source>Keys Configuration</source>
+        <translation>Configuration des touches</translation>
+    </message>
+    <message>
+        <source>Camera keys</source>
+        <translation>Touches de la caméra</translation>
+    </message>
+    <message>
+        <source>Picking keys</source>
+        <translation>Touches de sélection</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>Modifier</translation>
+    </message>
+    <message>
+        <source>%1 is bound to several actions: %2.</source>
+        <translation>%1 est attribuée à plusieurs actions : %2.</translation>
+    </message>
 </context>
 <context>
     <name>Task</name>
