@@ -4,6 +4,7 @@
 #include "core/annotation.h"
 #include "core/data.h"
 #include "core/selection.h"
+#include "mainwindow/currenttask.h"
 
 #include <QColor>
 #include <QLinearGradient>
@@ -14,7 +15,12 @@
 #include <QString>
 #include <QVector>
 
-class Task;
+#include <array>
+#include <memory>
+
+class QProgressBar;
+class QSpinBox;
+class StepEditors;
 
 namespace Ui {
 class VireoMainWindow;
@@ -39,6 +45,9 @@ public:
     // layout from the first lines and asks when they do not tell; origin -1
     // asks the origin question.
     void openFileWith(const QString &fileName, int mode, int origin);
+    // The values before normalization, in the attribute order shown; empty
+    // until the chain has displayed its result.
+    Data nonNormalizedData() const;
 
 protected:
     // mode 0 synchronous, 1 asynchronous.
@@ -47,7 +56,8 @@ protected:
     void loadFile(const QString &fileName, int mode, int origin);
 
     int currentStage() const { return stage; }
-    Task *runningTask() const { return currentTask; }
+    Task *runningTask() const { return currentTask.get(); }
+    QVector<float> storedCorrelationScores() const { return correlationScores; }
 
     // Closing stops the current task: the application would otherwise wait for
     // the thread pool to finish reading a large file before it could quit.
@@ -128,16 +138,22 @@ private:
     void connectEditors();
     void connectPanels();
     void setStartColors();
-    void stopCurrentTask();
     // 0 French, 1 International, -1 cancelled.
     int askOrigin();
-    // Deletes a task whose finished() has arrived; true if it was the current
-    // one, false if it was superseded and its result must be dropped.
-    bool releaseTask(Task *task);
-    void initDeltaTime();
+    // Makes task the current one, reporting to the given slots.
+    void startTask(Task *task, void (VireoMainWindow::*finished)(Task *),
+                   void (VireoMainWindow::*progress)(Task *), const QString &message);
+    // For a task whose finished() has arrived: true if its result is to be
+    // used. A superseded task's result is dropped; a failure is reported
+    // under failureTitle and ends the chain there.
+    bool releaseTask(Task *task, const QString &failureTitle);
+    void showProgress(QProgressBar *bar, Task *task);
+    std::array<QSpinBox *, 6> gmtEditors() const;
+    void restartAgregation();
+    bool correlationRunning() const;
 
     Ui::VireoMainWindow *ui;
-    Task *currentTask = nullptr;
+    CurrentTask currentTask;
     int stage = 0;
     Data originalData;
     Data agregatedData;
@@ -146,6 +162,7 @@ private:
     QVector<int> attributeOrder;
     QVector<float> correlationScores;
     bool correlationShown = false;
+    std::unique_ptr<StepEditors> stepEditors;
 };
 
 #endif // VIREO_MAINWINDOW_VIREOMAINWINDOW_H

@@ -87,6 +87,13 @@ Normalization::Normalization(const Data &data, int modeNormalisation)
 
 void Normalization::run()
 {
+    if (!withinMemory([this] { normalize(); }))
+        fail(Task::tr("Not enough memory to normalize the data."));
+}
+
+void Normalization::normalize()
+{
+    claimMemory(qint64(m_data.values.size()) * qint64(sizeof(double)));
     Data output = m_data;
     const int attributes = output.attributeCount();
     const bool local = m_modeNormalisation == Local;
@@ -98,22 +105,14 @@ void Normalization::run()
             all.add(x);
         ranges.fill(all);
     }
-    int reported = 0;
     for (block.first = 0; block.first < attributes; block.first += BlockSize) {
         block.end = qMin(block.first + BlockSize, attributes);
         if (local)
             measure(block, ranges.data());
         scale(block, ranges.constData());
         for (int a = block.first; a < block.end; ++a) {
-            if (isStopRequested()) {
-                dispose();
+            if (!checkpoint(a, attributes))
                 return;
-            }
-            const int p = percent(a, attributes);
-            if (p > reported) {
-                reported = p;
-                setProgress(p);
-            }
         }
     }
     succeed(output);

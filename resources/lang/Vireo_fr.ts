@@ -236,10 +236,6 @@
         <translation>La ligne %1 ne contient pas de valeur de temps supérieure à la précédente (%2 &lt; %3).</translation>
     </message>
     <message>
-        <source>Line %1 can&apos;t be loaded: %2 attributes at %3 times make %4 values, more than the %5 a table can hold.</source>
-        <translation>La ligne %1 ne peut pas être chargée : %2 attributs à %3 instants font %4 valeurs, plus que les %5 qu&apos;une table peut contenir.</translation>
-    </message>
-    <message>
         <source>Line %1 doesn&apos;t contain 3 values separated by a tabulation.</source>
         <translation>La ligne %1 ne contient pas 3 valeurs séparées par une tabulation.</translation>
     </message>
@@ -248,16 +244,8 @@
         <translation>La ligne %1 ne contient pas 3 valeurs séparées par une &apos;,&apos;.</translation>
     </message>
     <message>
-        <source>The file names %1 attributes at %2 distinct times: %3 values, more than the %4 a table can hold.</source>
-        <translation>Le fichier nomme %1 attributs à %2 instants distincts : %3 valeurs, plus que les %4 qu&apos;une table peut contenir.</translation>
-    </message>
-    <message>
         <source>The file %1 changed while it was read.</source>
         <translation>Le fichier %1 a changé pendant sa lecture.</translation>
-    </message>
-    <message>
-        <source>Too many time steps (%1) for ΔT = %2 s.</source>
-        <translation>Trop de pas de temps (%1) pour ΔT = %2 s.</translation>
     </message>
     <message>
         <source>originalDataTimeInterval or deltaT is 0</source>
@@ -278,6 +266,46 @@
     <message>
         <source>Unknown reorganization algorithm %1.</source>
         <translation>Algorithme de réorganisation inconnu : %1.</translation>
+    </message>
+    <message>
+        <source>%1 attributes at %2 times make %3 values, more than the %4 a table can hold.</source>
+        <translation>%1 attributs à %2 instants font %3 valeurs, plus que les %4 qu&apos;une table peut contenir.</translation>
+    </message>
+    <message>
+        <source>Line %1 can&apos;t be loaded: %2</source>
+        <translation>La ligne %1 ne peut pas être chargée : %2</translation>
+    </message>
+    <message>
+        <source>The file can&apos;t be loaded: %1</source>
+        <translation>Le fichier ne peut pas être chargé : %1</translation>
+    </message>
+    <message>
+        <source>ΔT = %1 s gives too many time steps: %2</source>
+        <translation>ΔT = %1 s donne trop de pas de temps : %2</translation>
+    </message>
+    <message>
+        <source>Line %1 holds a field of %2 bytes, more than the %3 a field can hold.</source>
+        <translation>La ligne %1 contient un champ de %2 octets, plus que les %3 qu&apos;un champ peut contenir.</translation>
+    </message>
+    <message>
+        <source>The file %1 is UTF-16 encoded; save it as UTF-8.</source>
+        <translation>Le fichier %1 est encodé en UTF-16 ; enregistrez-le en UTF-8.</translation>
+    </message>
+    <message>
+        <source>Not enough memory to aggregate the data.</source>
+        <translation>Mémoire insuffisante pour agréger les données.</translation>
+    </message>
+    <message>
+        <source>Not enough memory to normalize the data.</source>
+        <translation>Mémoire insuffisante pour normaliser les données.</translation>
+    </message>
+    <message>
+        <source>Not enough memory to reorganize the data.</source>
+        <translation>Mémoire insuffisante pour réorganiser les données.</translation>
+    </message>
+    <message>
+        <source>Not enough memory to search for correlations.</source>
+        <translation>Mémoire insuffisante pour chercher des corrélations.</translation>
     </message>
 </context>
 <context>
@@ -656,6 +684,58 @@
     <message>
         <source>Picture saved</source>
         <translation>Image enregistrée</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1 : %2</translation>
+    </message>
+    <message>
+        <source>Agregating data...</source>
+        <translation>Agrégation des données...</translation>
+    </message>
+    <message>
+        <source>Data agregated</source>
+        <translation>Données agrégées</translation>
+    </message>
+    <message>
+        <source>Normalizing data...</source>
+        <translation>Normalisation des données...</translation>
+    </message>
+    <message>
+        <source>Data normalized</source>
+        <translation>Données normalisées</translation>
+    </message>
+    <message>
+        <source>Reorganizing data...</source>
+        <translation>Réorganisation des données...</translation>
+    </message>
+    <message>
+        <source>Data reorganized &amp; displayed</source>
+        <translation>Données réorganisées et affichées</translation>
+    </message>
+    <message>
+        <source>Correlating data...</source>
+        <translation>Recherche de corrélations...</translation>
+    </message>
+    <message>
+        <source>Data correlated</source>
+        <translation>Corrélations trouvées</translation>
+    </message>
+    <message>
+        <source>Unable to agregate data</source>
+        <translation>Impossible d&apos;agréger les données</translation>
+    </message>
+    <message>
+        <source>Unable to normalize data</source>
+        <translation>Impossible de normaliser les données</translation>
+    </message>
+    <message>
+        <source>Unable to reorganize data</source>
+        <translation>Impossible de réorganiser les données</translation>
+    </message>
+    <message>
+        <source>Unable to correlate data</source>
+        <translation>Impossible de corréler les données</translation>
     </message>
 </context>
 </TS>
