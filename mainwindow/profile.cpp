@@ -109,10 +109,11 @@ void writeKeyMap(QSettings &settings, const KeyGroup &group, const QMap<int, int
         settings.setValue(actionKey(group, it.value()), it.key());
 }
 
-std::optional<int> readKey(const QSettings &settings, const QString &key)
+// Key codes, and a step: 0 would turn into the smallest step, 1 s.
+std::optional<int> readPositive(const QSettings &settings, const QString &key)
 {
-    const std::optional<int> code = readInt(settings, key);
-    return code && *code > 0 ? code : std::nullopt;
+    const std::optional<int> value = readInt(settings, key);
+    return value && *value > 0 ? value : std::nullopt;
 }
 
 // The current actions in the order of their keys, each with the key the file
@@ -123,12 +124,12 @@ QMap<int, int> readKeyMap(const QSettings &settings, const KeyGroup &group,
 {
     QMap<int, int> keyMap;
     for (auto it = current.constBegin(); it != current.constEnd(); ++it)
-        keyMap.insert(readKey(settings, actionKey(group, it.value())).value_or(it.key()),
+        keyMap.insert(readPositive(settings, actionKey(group, it.value())).value_or(it.key()),
                       it.value());
     const QList<int> bound = current.values();
     for (const ViewActions::Row &row : ViewActions::rows())
         if (row.binding == group.binding && !bound.contains(row.action))
-            if (const std::optional<int> key = readKey(settings, actionKey(group, row.action)))
+            if (const std::optional<int> key = readPositive(settings, actionKey(group, row.action)))
                 keyMap.insert(*key, row.action);
     return keyMap;
 }
@@ -237,7 +238,7 @@ bool Profile::open(const QString &fileName, int kind)
 
     if (kind == Complete || kind == Operations) {
         operations.agregationType = readInt(settings, agregationType);
-        operations.agregationEpoch = readInt(settings, agregationEpoch);
+        operations.agregationEpoch = readPositive(settings, agregationEpoch);
         operations.normalizationMode = readChoice(settings, normalizationMode);
         operations.reorganizationMode = readInt(settings, reorganizationMode);
         operations.correlationMode = readInt(settings, correlationMode);
@@ -253,7 +254,7 @@ bool Profile::open(const QString &fileName, int kind)
     }
     if (kind == Keys) {
         keys.camera = readKeyMap(settings, cameraGroup, keys.camera);
-        keys.returnToOrigin = readKey(settings, returnToOrigin).value_or(keys.returnToOrigin);
+        keys.returnToOrigin = readPositive(settings, returnToOrigin).value_or(keys.returnToOrigin);
         keys.picking = readKeyMap(settings, pickingGroup, keys.picking);
         keys.moveSelection = readKeyMap(settings, moveGroup, keys.moveSelection);
     }

@@ -43,13 +43,35 @@ void compareSettings(const Settings &actual, const Settings &expected)
     QCOMPARE(actual.back, expected.back);
 }
 
-QLinearGradient gradientOf(const QVector<QPair<double, QColor>> &stops)
+QLinearGradient gradientOf(const Stops &stops)
 {
     QLinearGradient gradient;
     for (const auto &stop : stops)
-        gradient.setColorAt(stop.first, stop.second);
+        gradient.setColorAt(double(stop.first), stop.second);
     return gradient;
 }
+
+const Settings first = {
+    {2, 3600, 1, 1, 2, 75},
+    {0, 2},
+    {QColor(10, 20, 30), QColor(40, 50, 60), QColor(70, 80, 90)},
+    {{0.0f, Qt::red}, {0.1f, Qt::green}, {0.7f, Qt::blue}, {1.0f, Qt::white}},
+    {{{Qt::Key_W, 1},
+      {Qt::Key_S, 4},
+      {Qt::Key_A, 2},
+      {Qt::Key_D, 8},
+      {Qt::Key_O, 16},
+      {Qt::Key_Shift, 32}},
+     {{Qt::Key_P, 0}, {Qt::Key_T, 1}, {Qt::Key_Control, 2}, {Qt::Key_Escape, 3}},
+     {{Qt::Key_J, 0}, {Qt::Key_K, 1}, {Qt::Key_L, 2}, {Qt::Key_M, 3}}},
+    Qt::Key_H};
+const Settings second = {{4, 60, 0, 2, 1, 30},
+                         {1, 1},
+                         {QColor(1, 2, 3), QColor(4, 5, 6), QColor(7, 8, 9)},
+                         {{0.0f, Qt::black}, {0.5f, Qt::gray}, {1.0f, Qt::yellow}},
+                         {ViewActions::defaultCameraKeys(), ViewActions::defaultPickingKeys(),
+                          ViewActions::defaultMoveSelectionKeys()},
+                         ViewActions::defaultReturnToOriginKey()};
 
 class Window : public VireoMainWindow
 {
@@ -107,49 +129,25 @@ public:
         return s;
     }
     // Sets every widget as a user would, and the view's bindings.
-    void apply(const QVector<int> &operations, const QVector<int> &display,
-               const QVector<QColor> &colors, const QLinearGradient &gradient,
-               const QVector<KeyMap> &maps, int back)
+    void apply(const Settings &s)
     {
-        child<QComboBox>("comboBoxModeAgregation")->setCurrentIndex(operations[0]);
-        child<QSpinBox>("spinEpoch")->setValue(operations[1]);
-        child<QRadioButton>(operations[2] ? "radioNormalizationLocal" : "radioNormalizationGlobal")
+        child<QComboBox>("comboBoxModeAgregation")->setCurrentIndex(s.operations[0]);
+        child<QSpinBox>("spinEpoch")->setValue(s.operations[1]);
+        child<QRadioButton>(s.operations[2] ? "radioNormalizationLocal"
+                                            : "radioNormalizationGlobal")
             ->setChecked(true);
-        child<QComboBox>("comboBoxModeReorganization")->setCurrentIndex(operations[3]);
-        child<QComboBox>("correlationMode")->setCurrentIndex(operations[4]);
-        child<QSlider>("correlationThreshold")->setValue(operations[5]);
-        child<QRadioButton>(display[0] ? "radioBtnGMT" : "radioBtnEpoch")->setChecked(true);
-        child<QComboBox>("displayModeComboBox")->setCurrentIndex(display[1]);
+        child<QComboBox>("comboBoxModeReorganization")->setCurrentIndex(s.operations[3]);
+        child<QComboBox>("correlationMode")->setCurrentIndex(s.operations[4]);
+        child<QSlider>("correlationThreshold")->setValue(s.operations[5]);
+        child<QRadioButton>(s.display[0] ? "radioBtnGMT" : "radioBtnEpoch")->setChecked(true);
+        child<QComboBox>("displayModeComboBox")->setCurrentIndex(s.display[1]);
         for (int i = 0; i < 3; ++i)
-            colorWidgets()[i]->setColor(colors[i]);
-        gradientWidget()->setGradient(gradient);
-        view()->setKeyMapForCamera(maps[0]);
-        view()->setKeyMapForPicking(maps[1]);
-        view()->setKeyMapToMoveSelection(maps[2]);
-        view()->setKeyForReturnToOrigin(back);
-    }
-    void applyFirst()
-    {
-        apply({2, 3600, 1, 1, 2, 75}, {0, 2},
-              {QColor(10, 20, 30), QColor(40, 50, 60), QColor(70, 80, 90)},
-              gradientOf({{0, Qt::red}, {0.1, Qt::green}, {0.7, Qt::blue}, {1, Qt::white}}),
-              {{{Qt::Key_W, 1},
-                {Qt::Key_S, 4},
-                {Qt::Key_A, 2},
-                {Qt::Key_D, 8},
-                {Qt::Key_O, 16},
-                {Qt::Key_Shift, 32}},
-               {{Qt::Key_P, 0}, {Qt::Key_T, 1}, {Qt::Key_Control, 2}, {Qt::Key_Escape, 3}},
-               {{Qt::Key_J, 0}, {Qt::Key_K, 1}, {Qt::Key_L, 2}, {Qt::Key_M, 3}}},
-              Qt::Key_H);
-    }
-    void applySecond()
-    {
-        apply({4, 60, 0, 2, 1, 30}, {1, 1}, {QColor(1, 2, 3), QColor(4, 5, 6), QColor(7, 8, 9)},
-              gradientOf({{0, Qt::black}, {0.5, Qt::gray}, {1, Qt::yellow}}),
-              {ViewActions::defaultCameraKeys(), ViewActions::defaultPickingKeys(),
-               ViewActions::defaultMoveSelectionKeys()},
-              ViewActions::defaultReturnToOriginKey());
+            colorWidgets()[i]->setColor(s.colors[i]);
+        gradientWidget()->setGradient(gradientOf(s.stops));
+        view()->setKeyMapForCamera(s.maps[0]);
+        view()->setKeyMapForPicking(s.maps[1]);
+        view()->setKeyMapToMoveSelection(s.maps[2]);
+        view()->setKeyForReturnToOrigin(s.back);
     }
 
 protected:
@@ -213,21 +211,17 @@ private slots:
 
 void TestProfiles::roundTrips()
 {
-    w->applyFirst();
-    const Settings first = w->read();
-    w->applySecond();
-    const Settings second = w->read();
     const QStringList sections[] = {{"Operations", "Window"},
                                     {"Operations"},
                                     {"Window"},
                                     {"CameraKeys", "MoveSelectKeys", "PickingKeys"}};
     for (int kind = 0; kind < 4; ++kind) {
         const QString file = path(QString("%1.ini").arg(kind));
-        w->applyFirst();
+        w->apply(first);
         w->run("Save", kind, file);
         QCOMPARE(w->status(), QString("Profile saved"));
         QCOMPARE(QSettings(file, QSettings::IniFormat).childGroups(), sections[kind]);
-        w->applySecond();
+        w->apply(second);
         w->run("Open", kind, file);
         QCOMPARE(w->status(), QString("Profile opened"));
 
@@ -258,10 +252,10 @@ void TestProfiles::staleStopsAreRemoved()
     // Five stops saved, then three over them: three come back, the others are gone from the file.
     const QString file = path("display.ini");
     w->gradientWidget()->setGradient(gradientOf(
-        {{0, Qt::red}, {0.2, Qt::green}, {0.4, Qt::blue}, {0.6, Qt::cyan}, {1, Qt::white}}));
+        {{0, Qt::red}, {0.2f, Qt::green}, {0.4f, Qt::blue}, {0.6f, Qt::cyan}, {1, Qt::white}}));
     w->run("Save", 2, file);
-    w->gradientWidget()->setGradient(gradientOf({{0, Qt::black}, {0.3, Qt::gray}, {1, Qt::red}}));
-    const Stops three = w->read().stops;
+    const Stops three = {{0, Qt::black}, {0.3f, Qt::gray}, {1, Qt::red}};
+    w->gradientWidget()->setGradient(gradientOf(three));
     w->run("Save", 2, file);
     w->gradientWidget()->setGradient(gradientOf({{0, Qt::blue}, {1, Qt::green}}));
     w->run("Open", 2, file);
@@ -390,7 +384,7 @@ void TestProfiles::failuresChangeNothing()
         {"Open", 3, path("complete.ini"), "Unable to open profile"},
         {"Open", 1, QString(), QString()},
     };
-    w->applyFirst();
+    w->apply(first);
     w->run("Save", 0, path("complete.ini"));
     const Settings before = w->read();
     QSignalSpy background(w->colorWidgets()[1], &VireoColorWidget::colorChanged);
@@ -415,14 +409,15 @@ void TestProfiles::failuresChangeNothing()
 
 void TestProfiles::missingKeysChangeNothing()
 {
-    w->applySecond();
+    w->apply(second);
     Settings expected = w->read();
     const QString file =
         writeFile("partial.ini",
                   {{"Operations/Correlation/threshold", 40},
-                   {"Operations/Agregation/type", 99},      // no such entry
-                   {"Operations/Normalization/mode", 5},    // neither button
-                   {"Operations/Agregation/epoch", "soon"}, // not a number
+                   {"Operations/Agregation/type", 99},   // no such entry
+                   {"Operations/Normalization/mode", 5}, // neither button
+                   {"Operations/Agregation/epoch", 0},   // would be read as 1 s
+                   {"Window/displayMode", "wide"},       // not a number
                    {"Window/backgroundColor", QColor(11, 12, 13)},
                    {"Window/missingValueColor", "#102030"},
                    {"Window/widthColor", "not a colour"},
