@@ -354,10 +354,11 @@ void TestProfiles::failuresChangeNothing()
     plain.close();
     QFile garbage(path("garbage.ini"));
     QVERIFY(garbage.open(QIODevice::WriteOnly));
+    // The start of a program: binary, with zero bytes.
     garbage.write(QByteArray("\x7f"
-                             "ELF\x02\x01\x01\0\0\0\x03\0>\0\x01\0\0\0",
-                             20)
-                      .repeated(50));
+                             "ELF\x02\x01\x01",
+                             7) +
+                  QByteArray(120, '\0'));
     garbage.close();
     QFile broken(path("broken.ini"));
     QVERIFY(broken.open(QIODevice::WriteOnly));
