@@ -53,7 +53,9 @@ bool isExactZero(const char *begin, const char *end)
 double parseAnyNumber(const QByteArray &text)
 {
     bool ok = false;
-    const double value = QString::fromUtf8(text).toDouble(&ok);
+    // The explicit size keeps NUL bytes, which Qt 5's QByteArray overload
+    // would cut at: "2\0\0" is no number.
+    const double value = QString::fromUtf8(text.constData(), text.size()).toDouble(&ok);
     return ok ? value : qQNaN();
 }
 
@@ -127,6 +129,10 @@ bool CsvField::decode(const char *begin, const char *end, QString &text)
     static QTextCodec *const utf8 = QTextCodec::codecForName("UTF-8");
     QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
     text = utf8->toUnicode(begin, int(end - begin), &state);
+    // A sequence cut short at the field's end is held back as state; it is
+    // shown like any other invalid byte instead of vanishing.
+    if (state.remainingChars > 0)
+        text += QChar(QChar::ReplacementCharacter);
     return true;
 }
 
@@ -141,8 +147,12 @@ QString CsvField::quoted(const char *begin, const char *end)
         return text;
     }
     length = shown;
-    while (length > 0 && (static_cast<unsigned char>(begin[length]) & 0xC0) == 0x80)
-        --length; // never cut a character in two
+    // Never cut a character in two; a character takes at most four bytes, so a
+    // run of stray continuation bytes does not eat the whole quote.
+    for (int back = 0;
+         back < 3 && length > 0 && (static_cast<unsigned char>(begin[length]) & 0xC0) == 0x80;
+         ++back)
+        --length;
     QString text;
     decode(begin, begin + length, text);
     return text + QChar(0x2026);

@@ -1,9 +1,11 @@
 #include "mainwindow/vireomainwindow.h"
 
 #include "core/task.h"
+#include "io/csvexporter.h"
 #include "io/filereader.h"
 #include "mainwindow/csvlayout.h"
 #include "mainwindow/profile.h"
+#include "mainwindow/selectionpanels.h"
 #include "mainwindow/stepeditors.h"
 #include "operations/agregation.h"
 #include "operations/correlation.h"
@@ -65,6 +67,11 @@ VireoMainWindow::VireoMainWindow(QWidget *parent) : QMainWindow(parent), ui(null
     ui->setupUi(this);
 
     stepEditors = std::make_unique<StepEditors>(gmtEditors(), ui->spinEpoch, ui->spinNbEpoch);
+    panels = new SelectionPanels(
+        {ui->glWidget, ui->selectedValueLabel, ui->selectionTreeView, ui->grp5Correlation,
+         ui->correlationProgressBar, ui->correlationTreeView, ui->annotationTreeWidget,
+         ui->radioBtnEpoch},
+        [this] { return nonNormalizedData(); }, this);
     connectActions();
     connectEditors();
     connectPanels();
@@ -677,9 +684,30 @@ bool VireoMainWindow::correlationRunning() const
 
 // --- export, profiles, key bindings and palettes
 
-void VireoMainWindow::exportNormDatas() {}
+void VireoMainWindow::exportNormDatas()
+{
+    exportCsv(false);
+}
 
-void VireoMainWindow::exportNonNormDatas() {}
+void VireoMainWindow::exportNonNormDatas()
+{
+    exportCsv(true);
+}
+
+void VireoMainWindow::exportCsv(bool nonNormalized)
+{
+    const QString fileName =
+        askSaveFileName(tr("Save file"), tr("CSV Files (*.csv);;All files(*.*)"));
+    if (fileName.isEmpty())
+        return;
+    QString message;
+    if (!CsvExporter(fileName).exportData(nonNormalized ? nonNormalizedData() : finalData,
+                                          message)) {
+        showWarning(tr("Unable to save file"), message);
+        return;
+    }
+    statusBar()->showMessage(tr("File saved"));
+}
 
 void VireoMainWindow::exportPicture()
 {
@@ -700,7 +728,10 @@ void VireoMainWindow::exportPicture()
     statusBar()->showMessage(tr("Picture saved"));
 }
 
-void VireoMainWindow::exportSelectFinished() {}
+void VireoMainWindow::exportSelectFinished()
+{
+    statusBar()->showMessage(tr("Export selection finished"));
+}
 
 void VireoMainWindow::saveCompleteProfile()
 {
@@ -872,16 +903,39 @@ int VireoMainWindow::execPaletteDialog(QDialog *dialog)
 
 // --- selection, correlation and annotation panels
 
-void VireoMainWindow::selectionChanged(Selection) {}
+void VireoMainWindow::selectionChanged(Selection selection)
+{
+    correlationScores.clear();
+    correlationShown = false;
+    panels->showSelection(selection);
+}
 
-void VireoMainWindow::correlationSelectionChanged(Selections) {}
+void VireoMainWindow::correlationSelectionChanged(Selections selections)
+{
+    panels->showCorrelation(selections);
+}
 
-void VireoMainWindow::corrItemSelected(QModelIndex) {}
+void VireoMainWindow::corrItemSelected(QModelIndex index)
+{
+    panels->selectArea(index, false);
+}
 
-void VireoMainWindow::corrItemActivated(QModelIndex) {}
+void VireoMainWindow::corrItemActivated(QModelIndex index)
+{
+    panels->selectArea(index, true);
+}
 
-void VireoMainWindow::annotationsChanged(Annotations) {}
+void VireoMainWindow::annotationsChanged(Annotations annot)
+{
+    panels->showAnnotations(annot);
+}
 
-void VireoMainWindow::annotItemSelected(QModelIndex) {}
+void VireoMainWindow::annotItemSelected(QModelIndex index)
+{
+    panels->selectAnnotation(index, false);
+}
 
-void VireoMainWindow::annotItemActivated(QModelIndex) {}
+void VireoMainWindow::annotItemActivated(QModelIndex index)
+{
+    panels->selectAnnotation(index, true);
+}

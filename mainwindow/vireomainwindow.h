@@ -21,6 +21,7 @@
 class Profile;
 class QProgressBar;
 class QSpinBox;
+class SelectionPanels;
 class StepEditors;
 
 namespace Ui {
@@ -151,6 +152,8 @@ private:
     void showProgress(QProgressBar *bar, Task *task);
     std::array<QSpinBox *, 6> gmtEditors() const;
     void restartAgregation();
+    // Asks for a file and writes the displayed data, or its values before normalization.
+    void exportCsv(bool nonNormalized);
     bool correlationRunning() const;
     // kind: Profile::Kind.
     void saveProfile(int kind);
@@ -172,6 +175,7 @@ private:
     QVector<float> correlationScores;
     bool correlationShown = false;
     std::unique_ptr<StepEditors> stepEditors;
+    SelectionPanels *panels = nullptr;
 };
 
 #endif // VIREO_MAINWINDOW_VIREOMAINWINDOW_H

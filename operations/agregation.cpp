@@ -186,6 +186,8 @@ void Agregation::close(Cells &cells, const Step &step, const QVector<qint64> &ti
         for (int a = 0; a < attributes; ++a) {
             if (cells.count.at(a) > 0)
                 accumulator[a] /= cells.count.at(a);
+            if (std::isinf(accumulator[a]))
+                accumulator[a] = finiteMean(step, a, accumulator[a]);
         }
     }
     if (m_modeAgregation != Sum || !step.splits)
@@ -202,6 +204,25 @@ void Agregation::close(Cells &cells, const Step &step, const QVector<qint64> &ti
         accumulator[a] -= share;
         carry[a] = share;
     }
+}
+
+double Agregation::finiteMean(const Step &step, int attribute, double overflowed) const
+{
+    // The sum of finite values may overflow where their mean does not; a
+    // running mean whose terms are divided first stays in range.
+    const int attributes = m_data.attributeCount();
+    double mean = 0.0;
+    int count = 0;
+    for (int i = step.first; i < step.end; ++i) {
+        const double x = m_data.values.at(qsizetype(i) * attributes + attribute);
+        if (std::isnan(x))
+            continue;
+        if (std::isinf(x))
+            return overflowed;
+        ++count;
+        mean += x / count - mean / count;
+    }
+    return mean;
 }
 
 bool Agregation::store(Data &output, qint64 step, Cells &cells)

@@ -2,6 +2,7 @@
 
 #include <QtNumeric>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -60,11 +61,12 @@ void scale(const Block &block, const Range *ranges)
         scales[a - block.first] = flat ? 0.0 : 1.0 / (r.max - r.min);
         shifts[a - block.first] = flat ? 0.0 : -(scales[a - block.first] * r.min);
     }
-    // NaN stays NaN through the arithmetic, and so does an empty range.
+    // NaN stays NaN through the arithmetic (and through std::min), and so does
+    // an empty range. The maximum can round to just above 1.
     for (int t = 0; t < block.times; ++t) {
         double *row = block.row(t) + block.first;
         for (int i = 0; i < block.end - block.first; ++i)
-            row[i] = row[i] * scales[i] + shifts[i];
+            row[i] = std::min(row[i] * scales[i] + shifts[i], 1.0);
     }
     if (!constant)
         return;

@@ -182,6 +182,25 @@
     </message>
 </context>
 <context>
+    <name>LazyModel</name>
+    <message>
+        <source>%1 attributes</source>
+        <translation>%1 attributs</translation>
+    </message>
+    <message>
+        <source>Area %1</source>
+        <translation>Région %1</translation>
+    </message>
+    <message>
+        <source>Selections</source>
+        <translation>Sélections</translation>
+    </message>
+    <message>
+        <source>%1 times steps</source>
+        <translation>%1 pas de temps</translation>
+    </message>
+</context>
+<context>
     <name>Profile</name>
     <message>
         <source>The file cannot be written.</source>
@@ -198,6 +217,29 @@
     <message>
         <source>The file exists and is not an INI file; it is left as it is.</source>
         <translation>Le fichier existe et n&apos;est pas un fichier INI ; il est laissé tel quel.</translation>
+    </message>
+</context>
+<context>
+    <name>SelectionPanels</name>
+    <message>
+        <source>No selection</source>
+        <translation>Aucune sélection</translation>
+    </message>
+    <message>
+        <source>Type of selection : %1</source>
+        <translation>Type de sélection : %1</translation>
+    </message>
+    <message>
+        <source>Selection</source>
+        <translation>Sélection</translation>
+    </message>
+    <message>
+        <source>Correlation</source>
+        <translation>Corrélation</translation>
+    </message>
+    <message>
+        <source>Annotation %1 :</source>
+        <translation>Annotation %1 :</translation>
     </message>
 </context>
 <context>
@@ -325,6 +367,61 @@
     <message>
         <source>Not enough memory to search for correlations.</source>
         <translation>Mémoire insuffisante pour chercher des corrélations.</translation>
+    </message>
+</context>
+<context>
+    <name>ViewContextMenu</name>
+    <message>
+        <source>2D view</source>
+        <translation>Vue 2D</translation>
+    </message>
+    <message>
+        <source>Detect Correlation</source>
+        <translation>Détecter les corrélations</translation>
+    </message>
+    <message>
+        <source>Export selection</source>
+        <translation>Exporter la sélection</translation>
+    </message>
+    <message>
+        <source>Add annotation</source>
+        <translation>Ajouter une annotation</translation>
+    </message>
+    <message>
+        <source>Unable to do this</source>
+        <translation>Action impossible</translation>
+    </message>
+    <message>
+        <source>Please select something before calling this action.</source>
+        <translation>Veuillez sélectionner quelque chose avant de lancer cette action.</translation>
+    </message>
+    <message>
+        <source>Not for now</source>
+        <translation>Pas pour le moment</translation>
+    </message>
+    <message>
+        <source>This action needs to be implemented.</source>
+        <translation>Cette action reste à réaliser.</translation>
+    </message>
+    <message>
+        <source>Save file</source>
+        <translation>Enregistrer le fichier</translation>
+    </message>
+    <message>
+        <source>CSV Files (*.csv);;All files(*.*)</source>
+        <translation>Fichiers CSV (*.csv);;Tous les fichiers (*.*)</translation>
+    </message>
+    <message>
+        <source>Unable to save file</source>
+        <translation>Impossible d&apos;enregistrer le fichier</translation>
+    </message>
+    <message>
+        <source>Note :</source>
+        <translation>Note :</translation>
+    </message>
+    <message>
+        <source>This is a note.</source>
+        <translation>Ceci est une note.</translation>
     </message>
 </context>
 <context>
@@ -787,6 +884,22 @@
     <message>
         <source>Profile opened</source>
         <translation>Profil ouvert</translation>
+    </message>
+    <message>
+        <source>Save file</source>
+        <translation>Enregistrer le fichier</translation>
+    </message>
+    <message>
+        <source>Unable to save file</source>
+        <translation>Impossible d&apos;enregistrer le fichier</translation>
+    </message>
+    <message>
+        <source>File saved</source>
+        <translation>Fichier enregistré</translation>
+    </message>
+    <message>
+        <source>Export selection finished</source>
+        <translation>Export de la sélection terminé</translation>
     </message>
 </context>
 </TS>
