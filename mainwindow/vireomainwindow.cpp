@@ -4,6 +4,7 @@
 #include "io/csvexporter.h"
 #include "io/filereader.h"
 #include "mainwindow/csvlayout.h"
+#include "mainwindow/profile.h"
 #include "mainwindow/selectionpanels.h"
 #include "mainwindow/stepeditors.h"
 #include "operations/agregation.h"
@@ -12,6 +13,7 @@
 #include "operations/reorganization.h"
 #include "ui_vireomainwindow.h"
 #include "widgets/colorbrewerdialog.h"
+#include "widgets/keysconfigurationdialog.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -34,6 +36,19 @@ QString droppedCsvFile(const QMimeData *mime)
         return QString();
     const QString fileName = urls[0].toLocalFile();
     return fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive) ? fileName : QString();
+}
+
+// Not translated: the same in every language.
+QString profileFilter()
+{
+    return QStringLiteral("INI Files (*.ini);;All files(*.*)");
+}
+
+// An index the list does not have would empty it.
+void setIndex(QComboBox *box, const std::optional<int> &index)
+{
+    if (index && *index >= 0 && *index < box->count())
+        box->setCurrentIndex(*index);
 }
 
 } // namespace
@@ -718,23 +733,158 @@ void VireoMainWindow::exportSelectFinished()
     statusBar()->showMessage(tr("Export selection finished"));
 }
 
-void VireoMainWindow::saveCompleteProfile() {}
+void VireoMainWindow::saveCompleteProfile()
+{
+    saveProfile(Profile::Complete);
+}
 
-void VireoMainWindow::openCompleteProfile() {}
+void VireoMainWindow::openCompleteProfile()
+{
+    openProfile(Profile::Complete);
+}
 
-void VireoMainWindow::saveOperationsProfile() {}
+void VireoMainWindow::saveOperationsProfile()
+{
+    saveProfile(Profile::Operations);
+}
 
-void VireoMainWindow::openOperationsProfile() {}
+void VireoMainWindow::openOperationsProfile()
+{
+    openProfile(Profile::Operations);
+}
 
-void VireoMainWindow::saveDisplayProfile() {}
+void VireoMainWindow::saveDisplayProfile()
+{
+    saveProfile(Profile::Display);
+}
 
-void VireoMainWindow::openDisplayProfile() {}
+void VireoMainWindow::openDisplayProfile()
+{
+    openProfile(Profile::Display);
+}
 
-void VireoMainWindow::saveKeysProfile() {}
+void VireoMainWindow::saveKeysProfile()
+{
+    saveProfile(Profile::Keys);
+}
 
-void VireoMainWindow::openKeysProfile() {}
+void VireoMainWindow::openKeysProfile()
+{
+    openProfile(Profile::Keys);
+}
 
-void VireoMainWindow::keyConfiguration() {}
+void VireoMainWindow::saveProfile(int kind)
+{
+    const QString fileName = askSaveFileName(tr("Save profile"), profileFilter());
+    if (fileName.isEmpty())
+        return;
+    Profile profile = currentProfile();
+    if (!profile.save(fileName, kind)) {
+        showWarning(
+            tr("Unable to save profile"),
+            tr("The profile could not be saved to %1: %2").arg(fileName, profile.errorString()));
+        return;
+    }
+    statusBar()->showMessage(tr("Profile saved"));
+}
+
+void VireoMainWindow::openProfile(int kind)
+{
+    const QString fileName = askOpenFileName(tr("Open profile"), profileFilter());
+    if (fileName.isEmpty())
+        return;
+    Profile profile = currentProfile();
+    if (!profile.open(fileName, kind)) {
+        showWarning(
+            tr("Unable to open profile"),
+            tr("The profile %1 could not be opened: %2").arg(fileName, profile.errorString()));
+        return;
+    }
+    applyProfile(profile, kind);
+    statusBar()->showMessage(tr("Profile opened"));
+}
+
+Profile VireoMainWindow::currentProfile() const
+{
+    Profile profile;
+    profile.operations = {ui->comboBoxModeAgregation->currentIndex(),
+                          ui->spinEpoch->value(),
+                          ui->radioNormalizationGlobal->isChecked() ? 0 : 1,
+                          ui->comboBoxModeReorganization->currentIndex(),
+                          ui->correlationMode->currentIndex(),
+                          ui->correlationThreshold->value()};
+    profile.display = {
+        ui->radioBtnEpoch->isChecked() ? 0 : 1, ui->displayModeComboBox->currentIndex(),
+        ui->missingValuesColorWidget->color(),  ui->backgroundColorWidget->color(),
+        ui->widthColorWidget->color(),          ui->gradientColorsForValuesWidget->gradient()};
+    const VireoGLWidget *view = ui->glWidget;
+    profile.keys = {view->keyMapForCamera(), view->keyForReturnToOrigin(), view->keyMapForPicking(),
+                    view->keyMapToMoveSelection()};
+    return profile;
+}
+
+void VireoMainWindow::applyProfile(const Profile &profile, int kind)
+{
+    // A button set by program emits no clicked(): what a click would do is
+    // done here, or the view would go on showing the other choice.
+    const auto check = [this](QRadioButton *button, void (VireoMainWindow::*changed)()) {
+        if (button->isChecked())
+            return;
+        button->setChecked(true);
+        (this->*changed)();
+    };
+    if (kind == Profile::Complete || kind == Profile::Operations) {
+        const Profile::OperationSettings &operations = profile.operations;
+        setIndex(ui->comboBoxModeAgregation, operations.agregationType);
+        if (operations.agregationEpoch)
+            ui->spinEpoch->setValue(*operations.agregationEpoch);
+        if (operations.normalizationMode)
+            check(*operations.normalizationMode == 0 ? ui->radioNormalizationGlobal
+                                                     : ui->radioNormalizationLocal,
+                  &VireoMainWindow::normalisationDataChanged);
+        setIndex(ui->comboBoxModeReorganization, operations.reorganizationMode);
+        setIndex(ui->correlationMode, operations.correlationMode);
+        if (operations.correlationThreshold)
+            ui->correlationThreshold->setValue(*operations.correlationThreshold);
+    }
+    if (kind == Profile::Complete || kind == Profile::Display) {
+        const Profile::DisplaySettings &display = profile.display;
+        if (display.displayTime)
+            check(*display.displayTime == 0 ? ui->radioBtnEpoch : ui->radioBtnGMT,
+                  &VireoMainWindow::timeDisplayModeChanged);
+        setIndex(ui->displayModeComboBox, display.displayMode);
+        if (display.missingValueColor)
+            ui->missingValuesColorWidget->setColor(*display.missingValueColor);
+        if (display.backgroundColor)
+            ui->backgroundColorWidget->setColor(*display.backgroundColor);
+        if (display.widthColor)
+            ui->widthColorWidget->setColor(*display.widthColor);
+        if (display.gradient)
+            ui->gradientColorsForValuesWidget->setGradient(*display.gradient);
+    }
+    if (kind == Profile::Keys) {
+        const Profile::KeyBindings &keys = profile.keys;
+        setConfigurations(keys.camera, keys.returnToOrigin, keys.picking, keys.moveSelection);
+    }
+}
+
+void VireoMainWindow::keyConfiguration()
+{
+    // Modeless and without a parent, so the window stays usable; it goes when
+    // closed, does not keep the program running, and goes with the window.
+    auto *dialog = new KeysConfigurationDialog;
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAttribute(Qt::WA_QuitOnClose, false);
+    connect(this, &QObject::destroyed, dialog, [dialog] { delete dialog; });
+    VireoGLWidget *view = ui->glWidget;
+    dialog->setCameraKeys(view->keyMapForCamera());
+    dialog->returnToOriginKeyChoose(view->keyForReturnToOrigin());
+    dialog->setPickingKeys(view->keyMapForPicking());
+    dialog->setMoveSelectionKeys(view->keyMapToMoveSelection());
+    dialog->show();
+    connect(dialog, &KeysConfigurationDialog::configurationSelected, this,
+            &VireoMainWindow::setConfigurations);
+}
 
 void VireoMainWindow::on_pushButton_clicked()
 {

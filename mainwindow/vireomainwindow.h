@@ -18,6 +18,7 @@
 #include <array>
 #include <memory>
 
+class Profile;
 class QProgressBar;
 class QSpinBox;
 class SelectionPanels;
@@ -154,6 +155,14 @@ private:
     // Asks for a file and writes the displayed data, or its values before normalization.
     void exportCsv(bool nonNormalized);
     bool correlationRunning() const;
+    // kind: Profile::Kind.
+    void saveProfile(int kind);
+    void openProfile(int kind);
+    // What the widgets and the view's bindings hold.
+    Profile currentProfile() const;
+    // Through the widgets' setters, whose signals rerun the chain and recolour
+    // the view; a setting the profile lacks is left alone.
+    void applyProfile(const Profile &profile, int kind);
 
     Ui::VireoMainWindow *ui;
     CurrentTask currentTask;

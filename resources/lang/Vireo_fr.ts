@@ -160,6 +160,26 @@
         <source>NextAttribute</source>
         <translation>Attribut suivant</translation>
     </message>
+    <message>
+        <source>Keys Configuration</source>
+        <translation>Configuration des touches</translation>
+    </message>
+    <message>
+        <source>Camera keys</source>
+        <translation>Touches de la caméra</translation>
+    </message>
+    <message>
+        <source>Picking keys</source>
+        <translation>Touches de sélection</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>Modifier</translation>
+    </message>
+    <message>
+        <source>%1 is bound to several actions: %2.</source>
+        <translation>%1 est attribuée à plusieurs actions : %2.</translation>
+    </message>
 </context>
 <context>
     <name>LazyModel</name>
@@ -178,6 +198,25 @@
     <message>
         <source>%1 times steps</source>
         <translation>%1 pas de temps</translation>
+    </message>
+</context>
+<context>
+    <name>Profile</name>
+    <message>
+        <source>The file cannot be written.</source>
+        <translation>Le fichier ne peut pas être écrit.</translation>
+    </message>
+    <message>
+        <source>The file cannot be read.</source>
+        <translation>Le fichier ne peut pas être lu.</translation>
+    </message>
+    <message>
+        <source>The file is not a profile of this kind.</source>
+        <translation>Le fichier n&apos;est pas un profil de ce type.</translation>
+    </message>
+    <message>
+        <source>The file exists and is not an INI file; it is left as it is.</source>
+        <translation>Le fichier existe et n&apos;est pas un fichier INI ; il est laissé tel quel.</translation>
     </message>
 </context>
 <context>
@@ -813,6 +852,38 @@
     <message>
         <source>Unable to correlate data</source>
         <translation>Impossible de corréler les données</translation>
+    </message>
+    <message>
+        <source>Save profile</source>
+        <translation>Enregistrer le profil</translation>
+    </message>
+    <message>
+        <source>Unable to save profile</source>
+        <translation>Impossible d&apos;enregistrer le profil</translation>
+    </message>
+    <message>
+        <source>The profile could not be saved to %1: %2</source>
+        <translation>Le profil n&apos;a pas pu être enregistré dans %1 : %2</translation>
+    </message>
+    <message>
+        <source>Profile saved</source>
+        <translation>Profil enregistré</translation>
+    </message>
+    <message>
+        <source>Open profile</source>
+        <translation>Ouvrir un profil</translation>
+    </message>
+    <message>
+        <source>Unable to open profile</source>
+        <translation>Impossible d&apos;ouvrir le profil</translation>
+    </message>
+    <message>
+        <source>The profile %1 could not be opened: %2</source>
+        <translation>Le profil %1 n&apos;a pas pu être ouvert : %2</translation>
+    </message>
+    <message>
+        <source>Profile opened</source>
+        <translation>Profil ouvert</translation>
     </message>
     <message>
         <source>Save file</source>
