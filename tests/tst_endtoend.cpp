@@ -3,10 +3,13 @@
 #include "io/filereader.h"
 #include "mainwindow/commandline.h"
 #include "mainwindow/vireomainwindow.h"
+#include "view/viewactions.h"
 #include "view/viewcontextmenu.h"
 #include "view/vireoglwidget.h"
 #include "widgets/colorbrewerdialog.h"
 #include "widgets/colorbrewerwidget.h"
+#include "widgets/keysconfigurationdialog.h"
+#include "widgets/keysconfigurationwidget.h"
 #include "widgets/vireogradientcolorwidget.h"
 
 #include <QAbstractItemModel>
@@ -289,6 +292,30 @@ class TestEndToEnd : public QObject
                  0.0);
     }
 
+    // Options -> Keys configuration: the Attribute row's square clicked, a key pressed, Ok.
+    void rebindAttributeKey(Qt::Key key)
+    {
+        const QWidgetList before = QApplication::topLevelWidgets();
+        QVERIFY(w->menu({"Options", "Keys configuration"}));
+        KeysConfigurationDialog *dialog = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (!before.contains(top))
+                dialog = qobject_cast<KeysConfigurationDialog *>(top);
+        QVERIFY(dialog && QTest::qWaitForWindowExposed(dialog));
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        auto *square = dialog->findChild<KeysConfigurationWidget *>("AttributeWidget");
+        QTest::mouseClick(square, Qt::LeftButton);
+        QCOMPARE(dialog->focusWidget(), square);
+        QTest::keyClick(dialog->windowHandle(), key);
+        QTest::mouseClick(
+            dialog->findChild<QDialogButtonBox *>("buttonBox")->button(QDialogButtonBox::Ok),
+            Qt::LeftButton);
+        QCOMPARE(w->view()->keyMapForPicking().value(key, -1), int(ViewActions::Attribute));
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    }
+
 private slots:
     void initTestCase() { QVERIFY(dir.isValid()); }
     void cleanup() { w.reset(); }
@@ -377,6 +404,35 @@ private slots:
                             columns(w->view()->data(), w->view()->correlation())),
                  QString());
         exportedDataReadsBack("Normalized data", w->view()->data(), "normalized.csv");
+
+        // Profiles keep the settings; a changed mode and a rebound key go back with them.
+        const Data averagedView = w->view()->data();
+        w->saveNames << path("complete.ini") << path("keys.ini");
+        QVERIFY(w->menu({"Profile", "Save", "Complete profile"}));
+        QVERIFY(w->menu({"Profile", "Save", "Keys profile"}));
+        const QImage averagedFrame = frame();
+        w->messages.clear();
+        mode->setFocus();
+        QTest::keyClicks(mode, "Max");
+        QVERIFY(w->waitDisplayed());
+        QVERIFY(difference(w->view()->data(), averagedView) != QString());
+        QVERIFY(changed(averagedFrame, frame()) > 0.05);
+        rebindAttributeKey(Qt::Key_B);
+        clickCell(5, 2);
+        clickCell(5, 2, Qt::Key_A);
+        QVERIFY(label().startsWith(w->view()->data().attributes[5]));
+        clickCell(5, 2, Qt::Key_B);
+        QCOMPARE(label(), QString("Type of selection : attribute"));
+        w->openNames << path("keys.ini") << path("complete.ini");
+        QVERIFY(w->menu({"Profile", "Open", "Keys profile"}));
+        clickCell(4, 2);
+        clickCell(4, 2, Qt::Key_A);
+        QCOMPARE(w->view()->selection().lastTime, 230);
+        w->messages.clear();
+        QVERIFY(w->menu({"Profile", "Open", "Complete profile"}));
+        QCOMPARE(mode->currentText(), QString("Average"));
+        QVERIFY(w->waitDisplayed());
+        QCOMPARE(difference(w->view()->data(), averagedView), QString());
 
         // A palette from the presets recolours the wall.
         const QImage before = frame();
