@@ -278,7 +278,7 @@ class TestEndToEnd : public QObject
     {
         w->saveNames << path(file);
         QVERIFY(w->menu({"File", "Export to CSV format", entry}));
-        QCOMPARE(w->messages.last(), QString("File saved"));
+        QCOMPARE(w->messages.value(w->messages.size() - 1), QString("File saved"));
         QCOMPARE(difference(readBack(path(file)), expected), QString());
     }
     void exportPictureMatchesView()
