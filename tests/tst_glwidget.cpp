@@ -1,3 +1,4 @@
+#include "testsupport.h"
 #include "view/viewactions.h"
 #include "view/vireoglwidget.h"
 
@@ -34,19 +35,8 @@ Data smallData()
 
 void show(VireoGLWidget &view)
 {
-    view.resize(400, 400);
-    view.show();
     view.setFocus();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-}
-
-// Window pixel of a scene point through the view's camera.
-QPoint pixelOf(const VireoGLWidget &view, const QVector3D &point)
-{
-    QMatrix4x4 projection;
-    projection.perspective(45.0f, float(view.width()) / view.height(), 0.01f, 1000.0f);
-    const QVector3D ndc = (projection * view.camera().viewMatrix()).map(point);
-    return QPoint(int((ndc.x() + 1) / 2 * view.width()), int((1 - ndc.y()) / 2 * view.height()));
+    QVERIFY(showExposed(view, QSize(400, 400)));
 }
 
 // Pixel of the wall at attribute position a (of the data's n; cell a spans a .. a + 1) and
@@ -54,14 +44,8 @@ QPoint pixelOf(const VireoGLWidget &view, const QVector3D &point)
 QPoint pixelOf(const VireoGLWidget &view, double a, double t)
 {
     const double angle = -2 * M_PI / view.data().attributeCount() * a;
-    return pixelOf(
+    return scenePixel(
         view, QVector3D(float(3 * std::cos(angle)), float(3 * std::sin(angle)), float(-0.1 * t)));
-}
-
-bool near(const QColor &c, const QColor &e)
-{
-    return qMax(qMax(qAbs(c.red() - e.red()), qAbs(c.green() - e.green())),
-                qAbs(c.blue() - e.blue())) <= 3;
 }
 
 // Whether the view shows about the colour e (3 per channel) on the attribute a (of 4) cell at
@@ -77,8 +61,7 @@ bool shows(VireoGLWidget &view, const QColor &e, int a, int t, double width = 1.
     const double middle = -M_PI / 2 * (a + 0.5), half = M_PI / 4 * width;
     const QVector3D edge1 = wall(middle - half);
     const QVector3D point = edge1 + (wall(middle + half) - edge1) * float(along);
-    const QColor c = view.grabFramebuffer().pixelColor(pixelOf(view, point));
-    return near(c, e);
+    return near(view.grabFramebuffer().pixelColor(scenePixel(view, point)), e);
 }
 
 // Holds the keys for at least ms; returns the longest time (s) the camera can have counted,
@@ -125,16 +108,6 @@ void clickCell(VireoGLWidget &view, int a, int t, const QVector<Qt::Key> &keys =
     QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, pixelOf(view, a + at.x(), t + at.y()));
     for (auto key = keys.crbegin(); key != keys.crend(); ++key)
         QTest::keyRelease(&view, *key);
-}
-
-QString shape(const Selection &s)
-{
-    return QStringLiteral("%1 %2..%3 %4..%5")
-        .arg(s.typeName())
-        .arg(s.firstAttribute)
-        .arg(s.lastAttribute)
-        .arg(s.firstTime)
-        .arg(s.lastTime);
 }
 
 void drag(VireoGLWidget &view, Qt::MouseButton button, const QPoint &to)
@@ -210,7 +183,7 @@ void TestGLWidget::rendering()
         const TubeLayout &l = view.layout();
         const QVector3D chord = (l.wallPoint(a, t) + l.wallPoint(a + 1, t)) / 2;
         return view.grabFramebuffer().pixelColor(
-            pixelOf(view, chord * QVector3D(0.995f, 0.995f, 1)));
+            scenePixel(view, chord * QVector3D(0.995f, 0.995f, 1)));
     };
     const QColor green(0, 255, 0), red(255, 0, 0);
     QVERIFY(!near(band(1, 3), green));
@@ -379,7 +352,7 @@ void TestGLWidget::clicksPick()
     QTRY_VERIFY(!view.camera().isAnimating());
     QVERIFY(qAbs(view.camera().eye().z() + 0.35f) < 0.01f);
     const QVector3D looked = view.camera().center();
-    QCOMPARE(view.cellAt(pixelOf(view, looked)).attribute, 4);
+    QCOMPARE(view.cellAt(scenePixel(view, looked)).attribute, 4);
     doubleClick(pixelOf(view, 4.5, -0.5));
     QVERIFY(!view.camera().isAnimating());
 
