@@ -160,8 +160,8 @@ private slots:
         QCOMPARE(view.grabFramebuffer().pixelColor(390, 200), background);
         QCOMPARE(failures.count(), 1);
 
-        view.setDisplayMode(
-            1); // "Width": every cell narrowed to its value round its middle, yellow
+        // "Width": every cell narrowed to its value round its middle, yellow.
+        view.setDisplayMode(1);
         for (int t : {0, 3, 5})
             QVERIFY(shows(view, QColor(255, 255, 0), 0, t, (t + 1) / 24.0));
         // Past the narrowed edge of the widest one (v = 6/24) the background shows, and a missing
