@@ -98,12 +98,9 @@ private slots:
         task.gate.release(starts);
         for (int i = 0; i < starts; ++i)
             task.start();
-        if (stopAfterEnd) {
-            QVERIFY(QThreadPool::globalInstance()->waitForDone(5000));
-            task.requestStop();
-        }
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
         QVERIFY(QThreadPool::globalInstance()->waitForDone(5000));
+        if (stopAfterEnd)
+            task.requestStop();
         QCoreApplication::processEvents();
         QCOMPARE(finished.count(), 1);
         QCOMPARE(task.runs.load(), 1);
@@ -111,12 +108,9 @@ private slots:
         QCOMPARE(task.status(), status);
         QCOMPARE(task.errorMessage(), message);
         QCOMPARE(task.result(), status == Task::Done ? 42 : 0);
-        // A newer value may be read for a notification, but each value is
-        // reported once, the sequence never goes backwards and ends at 100.
-        QVERIFY(!seen.isEmpty() && seen.size() <= 4);
-        QVERIFY(std::adjacent_find(seen.begin(), seen.end(), std::greater_equal<int>()) ==
-                seen.end());
-        QCOMPARE(seen.last(), status == Task::Done ? 100 : 70);
+        // Every change queued a notification; delivered after the run, they read the last
+        // value, which is reported once.
+        QCOMPARE(seen, QVector<int>{status == Task::Done ? 100 : 70});
     }
     void stoppedTasksAreDeletedOnceAndSilent_data()
     {
@@ -183,20 +177,6 @@ private slots:
         QCOMPARE(Probe::percent(qint64(3000000000), qint64(4000000000)), 75);
         const qint64 huge = std::numeric_limits<qint64>::max() / 2;
         QCOMPARE(Probe::percent(huge / 4 * 3, huge), 75);
-    }
-    void progressNotifiedOncePerValue()
-    {
-        // Every change queues a notification, but all of them are delivered after
-        // the run, when the value has reached 100: it is reported once.
-        ProbeTask task;
-        task.progressSteps = {10, 20, 30, 40, 50, 60, 70, 80, 90};
-        QVector<int> seen;
-        connect(&task, &Task::progressChanged, this, [&seen](Task *t) { seen << t->progress(); });
-        task.gate.release();
-        task.start();
-        QVERIFY(QThreadPool::globalInstance()->waitForDone(5000));
-        QCoreApplication::processEvents();
-        QCOMPARE(seen, QVector<int>{100});
     }
 };
 
