@@ -145,37 +145,3 @@ QVector<int> TestWindow::steps() const
         values << child<QSpinBox>(name)->value();
     return values;
 }
-
-QString TestWindow::askOpenFileName(const QString &caption, const QString &filter)
-{
-    fileDialogs << Answer(caption, filter);
-    return fileAnswer;
-}
-
-QString TestWindow::askSaveFileName(const QString &caption, const QString &filter)
-{
-    saves << Answer(caption, filter);
-    return saveAnswer;
-}
-
-QMessageBox::StandardButton TestWindow::askQuestion(const QString &title, const QString &text)
-{
-    questions << Answer(title, text);
-    return replies.isEmpty() ? QMessageBox::Cancel : replies.takeFirst();
-}
-
-void TestWindow::showWarning(const QString &title, const QString &text)
-{
-    warnings << Answer(title, text);
-}
-
-void TestWindow::showInformation(const QString &title, const QString &text)
-{
-    infos << Answer(title, text);
-}
-
-int TestWindow::execPaletteDialog(QDialog *dialog)
-{
-    ++palettesAsked;
-    return paletteAnswer ? paletteAnswer(dialog) : int(QDialog::Rejected);
-}

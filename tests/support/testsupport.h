@@ -7,6 +7,7 @@
 #include "mainwindow/vireomainwindow.h"
 
 #include <QColor>
+#include <QDialog>
 #include <QPair>
 #include <QPoint>
 #include <QSignalSpy>
@@ -83,12 +84,34 @@ public:
     QVector<int> steps() const;
 
 protected:
-    QString askOpenFileName(const QString &caption, const QString &filter) override;
-    QString askSaveFileName(const QString &caption, const QString &filter) override;
-    QMessageBox::StandardButton askQuestion(const QString &title, const QString &text) override;
-    void showWarning(const QString &title, const QString &text) override;
-    void showInformation(const QString &title, const QString &text) override;
-    int execPaletteDialog(QDialog *dialog) override;
+    QString askOpenFileName(const QString &caption, const QString &filter) override
+    {
+        fileDialogs << Answer(caption, filter);
+        return fileAnswer;
+    }
+    QString askSaveFileName(const QString &caption, const QString &filter) override
+    {
+        saves << Answer(caption, filter);
+        return saveAnswer;
+    }
+    QMessageBox::StandardButton askQuestion(const QString &title, const QString &text) override
+    {
+        questions << Answer(title, text);
+        return replies.isEmpty() ? QMessageBox::Cancel : replies.takeFirst();
+    }
+    void showWarning(const QString &title, const QString &text) override
+    {
+        warnings << Answer(title, text);
+    }
+    void showInformation(const QString &title, const QString &text) override
+    {
+        infos << Answer(title, text);
+    }
+    int execPaletteDialog(QDialog *dialog) override
+    {
+        ++palettesAsked;
+        return paletteAnswer ? paletteAnswer(dialog) : int(QDialog::Rejected);
+    }
 };
 
 #endif
