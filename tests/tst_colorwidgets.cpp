@@ -68,95 +68,88 @@ class TestColorWidgets : public QObject
     Q_OBJECT
 
 private slots:
-    void colorWidget();
-    void painting();
-    void gestures_data();
-    void gestures();
+    void colorWidget()
+    {
+        Answering<VireoColorWidget> w;
+        show(w, QSize(20, 20));
+        QSignalSpy spy(&w, &VireoColorWidget::colorChanged);
+        w.answers << Qt::yellow;
+        QTest::mouseClick(&w, Qt::RightButton);
+        QTest::mouseClick(&w, Qt::LeftButton); // cancelled
+        QCOMPARE(w.grab().toImage().pixelColor(10, 10), QColor(Qt::yellow));
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.last().at(0).value<QColor>(), QColor(Qt::yellow));
+        QCOMPARE(w.asked, 2);
+        QCOMPARE(w.how, QStringLiteral("#000000 Select Color 4")); // 4: DontUseNativeDialog
+    }
+    void painting()
+    {
+        VireoGradientColorWidget w;
+        // Flat bands: green on rows 0..20, red on 90..110, blue on 180..200.
+        w.setGradient(gradientOf("0b .1b .45r .55r .9g 1g"));
+        show(w);
+        const QImage image = w.grab().toImage();
+        QCOMPARE(image.pixelColor(20, 10), QColor(Qt::green));
+        QCOMPARE(image.pixelColor(20, 100), QColor(Qt::red));
+        QCOMPARE(image.pixelColor(20, 190), QColor(Qt::blue));
+        // Marker of the stop at y = 90 spans rows 85..94: grey outline, then grey at alpha 100
+        // over red: 146 * 100 / 255 = 57, + 255 * 155 / 255 = 212 (blending may round by 2).
+        QCOMPARE(image.pixelColor(0, 90), QColor(146, 146, 146));
+        const QColor m = image.pixelColor(20, 90);
+        QVERIFY(QVector3D(m.red() - 212, m.green() - 57, m.blue() - 57).length() <= 3);
+    }
+    void gestures_data()
+    {
+        // "given stops | gestures | dialog answers | expected stops", stops as seen outside (0 at
+        // the bottom); the widget shows them flipped, 0 at the top.
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<int>("signalCount"); // setGradient's included
+        QTest::addColumn<int>("asked");
+        // Added at 0.5, dragged to 0.75 (outside 0.25); the move after the release is ignored.
+        QTest::newRow("add, drag") << "0b 1c | P100 M150 U150 M50 | r | 0b .25r 1c" << 3 << 1;
+        QTest::newRow("add to empty") << " | C50 | r | .75r" << 1 << 1;
+        // Green (widget 0.5) released at 0.755, 0.005 from red (0.75): red takes its colour. The
+        // release stays silent; the middle click announces the merged state.
+        QTest::newRow("merge") << "0b .25r .5g 1c | P100 M151 U151 X50 | | 0b .25g 1c" << 4 << 0;
+        // The top end stop released 1 px from green is never merged away.
+        QTest::newRow("end stop") << "0b .5r .995g 1c | C0 | | 0b .5r .995g 1c" << 2 << 0;
+        // Right clicks on an end stop and on empty space do nothing; on an inner stop, remove it.
+        QTest::newRow("right click") << "0b .5r 1c | R2 R50 R100 | | 0b 1c" << 4 << 0;
+        // Red (index 1) removed while green (index 2) is dragged: the drag stays on green.
+        QTest::newRow("remove while dragging")
+            << "0b .5g .75r 1c | P100 Q50 M150 U150 | | 0b .25g 1c" << 4 << 0;
+        QTest::newRow("double click") << "0b .5r 1c | C100 D100 U100 | y | 0b .5y 1c" << 3 << 1;
+        // Empty space: the click asks to add, the double click to recolour; both cancelled, but
+        // the press still announces.
+        QTest::newRow("double click cancelled")
+            << "0b .5r 1c | C50 D50 U50 | | 0b .5r 1c" << 2 << 2;
+        QTest::newRow("read-only")
+            << "0b .5r 1c | F0 P100 M150 U150 R100 C50 D50 U50 | gg | 0b .5r 1c" << 1 << 0;
+    }
+    void gestures()
+    {
+        QFETCH(QString, row);
+        const QStringList part = row.split('|');
+        const QGradientStops expected = gradientOf(part[3]).stops();
+        Answering<VireoGradientColorWidget> w;
+        for (const QChar c : part[2].trimmed())
+            w.answers << colors.value(c);
+        QSignalSpy spy(&w, &VireoGradientColorWidget::gradientChanged);
+        if (!part[0].trimmed().isEmpty()) // an empty QGradient reports black to white
+            w.setGradient(gradientOf(part[0]));
+        show(w);
+        play(w, part[1].trimmed());
+        // Flipping back by hand is exact here: 1 - (1 - p) == p for every p used.
+        QGradientStops shown;
+        for (const QGradientStop &stop : w.stops())
+            shown.prepend({1.0 - stop.first, stop.second});
+        QCOMPARE(shown, expected);
+        QCOMPARE(spy.last().at(0).value<QLinearGradient>().stops(), expected); // from gradient()
+        QTEST(spy.count(), "signalCount");
+        QTEST(w.asked, "asked");
+        QCOMPARE(w.how, w.asked ? QStringLiteral("#000000 Select Color 0") : QString());
+    }
 };
-
-void TestColorWidgets::colorWidget()
-{
-    Answering<VireoColorWidget> w;
-    show(w, QSize(20, 20));
-    QSignalSpy spy(&w, &VireoColorWidget::colorChanged);
-    w.answers << Qt::yellow;
-    QTest::mouseClick(&w, Qt::RightButton);
-    QTest::mouseClick(&w, Qt::LeftButton); // cancelled
-    QCOMPARE(w.grab().toImage().pixelColor(10, 10), QColor(Qt::yellow));
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.last().at(0).value<QColor>(), QColor(Qt::yellow));
-    QCOMPARE(w.asked, 2);
-    QCOMPARE(w.how, QStringLiteral("#000000 Select Color 4")); // 4: DontUseNativeDialog
-}
-
-void TestColorWidgets::painting()
-{
-    VireoGradientColorWidget w;
-    // Flat bands: green on rows 0..20, red on 90..110, blue on 180..200.
-    w.setGradient(gradientOf("0b .1b .45r .55r .9g 1g"));
-    show(w);
-    const QImage image = w.grab().toImage();
-    QCOMPARE(image.pixelColor(20, 10), QColor(Qt::green));
-    QCOMPARE(image.pixelColor(20, 100), QColor(Qt::red));
-    QCOMPARE(image.pixelColor(20, 190), QColor(Qt::blue));
-    // Marker of the stop at y = 90 spans rows 85..94: grey outline, then grey at alpha 100
-    // over red: 146 * 100 / 255 = 57, + 255 * 155 / 255 = 212 (blending may round by 2).
-    QCOMPARE(image.pixelColor(0, 90), QColor(146, 146, 146));
-    const QColor m = image.pixelColor(20, 90);
-    QVERIFY(QVector3D(m.red() - 212, m.green() - 57, m.blue() - 57).length() <= 3);
-}
-
-void TestColorWidgets::gestures_data()
-{
-    // "given stops | gestures | dialog answers | expected stops", stops as seen outside (0 at
-    // the bottom); the widget shows them flipped, 0 at the top.
-    QTest::addColumn<QString>("row");
-    QTest::addColumn<int>("signalCount"); // setGradient's included
-    QTest::addColumn<int>("asked");
-    // Added at 0.5, dragged to 0.75 (outside 0.25); the move after the release is ignored.
-    QTest::newRow("add, drag") << "0b 1c | P100 M150 U150 M50 | r | 0b .25r 1c" << 3 << 1;
-    QTest::newRow("add to empty") << " | C50 | r | .75r" << 1 << 1;
-    // Green (widget 0.5) released at 0.755, 0.005 from red (0.75): red takes its colour. The
-    // release stays silent; the middle click announces the merged state.
-    QTest::newRow("merge") << "0b .25r .5g 1c | P100 M151 U151 X50 | | 0b .25g 1c" << 4 << 0;
-    // The top end stop released 1 px from green is never merged away.
-    QTest::newRow("end stop") << "0b .5r .995g 1c | C0 | | 0b .5r .995g 1c" << 2 << 0;
-    // Right clicks on an end stop and on empty space do nothing; on an inner stop, remove it.
-    QTest::newRow("right click") << "0b .5r 1c | R2 R50 R100 | | 0b 1c" << 4 << 0;
-    // Red (index 1) removed while green (index 2) is dragged: the drag stays on green.
-    QTest::newRow("remove while dragging")
-        << "0b .5g .75r 1c | P100 Q50 M150 U150 | | 0b .25g 1c" << 4 << 0;
-    QTest::newRow("double click") << "0b .5r 1c | C100 D100 U100 | y | 0b .5y 1c" << 3 << 1;
-    // Empty space: the click asks to add, the double click to recolour; both cancelled, but
-    // the press still announces.
-    QTest::newRow("double click cancelled") << "0b .5r 1c | C50 D50 U50 | | 0b .5r 1c" << 2 << 2;
-    QTest::newRow("read-only") << "0b .5r 1c | F0 P100 M150 U150 R100 C50 D50 U50 | gg | 0b .5r 1c"
-                               << 1 << 0;
-}
-
-void TestColorWidgets::gestures()
-{
-    QFETCH(QString, row);
-    const QStringList part = row.split('|');
-    const QGradientStops expected = gradientOf(part[3]).stops();
-    Answering<VireoGradientColorWidget> w;
-    for (const QChar c : part[2].trimmed())
-        w.answers << colors.value(c);
-    QSignalSpy spy(&w, &VireoGradientColorWidget::gradientChanged);
-    if (!part[0].trimmed().isEmpty()) // an empty QGradient reports black to white
-        w.setGradient(gradientOf(part[0]));
-    show(w);
-    play(w, part[1].trimmed());
-    // Flipping back by hand is exact here: 1 - (1 - p) == p for every p used.
-    QGradientStops shown;
-    for (const QGradientStop &stop : w.stops())
-        shown.prepend({1.0 - stop.first, stop.second});
-    QCOMPARE(shown, expected);
-    QCOMPARE(spy.last().at(0).value<QLinearGradient>().stops(), expected); // from gradient()
-    QTEST(spy.count(), "signalCount");
-    QTEST(w.asked, "asked");
-    QCOMPARE(w.how, w.asked ? QStringLiteral("#000000 Select Color 0") : QString());
-}
 
 QTEST_MAIN(TestColorWidgets)
 #include "tst_colorwidgets.moc"

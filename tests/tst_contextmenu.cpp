@@ -1,13 +1,10 @@
-#include "core/task.h"
-#include "io/filereader.h"
-#include "mainwindow/vireomainwindow.h"
+#include "testsupport.h"
 #include "view/viewcontextmenu.h"
 #include "view/vireoglwidget.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
-#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QThreadPool>
 #include <QtTest>
@@ -27,17 +24,6 @@ Data sample()
     return data;
 }
 
-Data readFrench(const QString &path)
-{
-    FileReader reader(path, 0, 0);
-    QSignalSpy finished(&reader, &Task::finished);
-    reader.start();
-    if (!QTest::qWaitFor([&] { return !finished.isEmpty(); }, 30000) ||
-        reader.status() != Task::Done)
-        QTest::qFail(qPrintable("cannot read back: " + reader.errorMessage()), __FILE__, __LINE__);
-    return reader.result();
-}
-
 // Header, then per row the hour and the values.
 QStringList table(const Data &data)
 {
@@ -49,26 +35,6 @@ QStringList table(const Data &data)
         rows << row.join(' ');
     }
     return rows;
-}
-
-bool sameData(const Data &x, const Data &y)
-{
-    if (x.attributes != y.attributes || x.times != y.times || x.values.size() != y.values.size())
-        return false;
-    for (int i = 0; i < x.values.size(); ++i)
-        if (x.values[i] != y.values[i] && !(qIsNaN(x.values[i]) && qIsNaN(y.values[i])))
-            return false;
-    return true;
-}
-
-QString shape(const Selection &s)
-{
-    return QStringLiteral("%1 %2..%3 %4..%5")
-        .arg(s.typeName())
-        .arg(s.firstAttribute)
-        .arg(s.lastAttribute)
-        .arg(s.firstTime)
-        .arg(s.lastTime);
 }
 
 // The view with every dialog and signal written to one log, the menu answered with entry.
@@ -130,40 +96,8 @@ protected:
     }
 };
 
-// The window with its save dialog and warnings answered and recorded.
-class Window : public VireoMainWindow
-{
-public:
-    using VireoMainWindow::currentStage;
-    using VireoMainWindow::loadFile;
-    using VireoMainWindow::runningTask;
-
-    QString fileAnswer;
-    QStringList log;
-
-    Window()
-    {
-        connect(statusBar(), &QStatusBar::messageChanged, [this](const QString &message) {
-            if (!message.isEmpty())
-                log << "status " + message;
-        });
-    }
-    VireoGLWidget *view() { return findChild<VireoGLWidget *>("glWidget"); }
-    void trigger(const char *action) { findChild<QAction *>(action)->trigger(); }
-
-protected:
-    QString askSaveFileName(const QString &caption, const QString &filter) override
-    {
-        log << "save " + caption + '|' + filter;
-        return fileAnswer;
-    }
-    void showWarning(const QString &title, const QString &text) override
-    {
-        log << "warn " + title + '|' + text;
-    }
-};
-
 const QString saveDialog = "save Save file|CSV Files (*.csv);;All files(*.*)";
+const Answer saveAnswer("Save file", "CSV Files (*.csv);;All files(*.*)");
 const QString noteDialog = "note Add annotation|Note :|This is a note.";
 const QString refused =
     "warn Unable to do this|Please select something before calling this action.";
@@ -192,9 +126,7 @@ private slots:
         QVERIFY(dir.isValid());
         QFile::remove(answer("ok"));
         view = std::make_unique<View>();
-        view->resize(400, 400);
-        view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        QVERIFY(showExposed(*view, QSize(400, 400)));
         view->setData(sample());
     }
     void cleanup() { view.reset(); }
@@ -203,61 +135,47 @@ private slots:
     {
         QTest::addColumn<bool>("selected");
         QTest::addColumn<int>("entry");
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("note");
+        QTest::addColumn<QString>("reply"); // to the save or the note dialog
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<QStringList>("log");
-
+        const QStringList exported{saveDialog, "exported"}, noted{noteDialog};
+        const QString failed = "warn Unable to save file|Unable to write file %1.";
+        const QString later = "warn Not for now|This action needs to be implemented.";
+        // clang-format off
         for (int entry : {0, 1, 2, 3})
-            QTest::addRow("no selection, entry %d", entry) << false << entry << "ok"
-                                                           << "n" << true << QStringList{refused};
-        QTest::newRow("dismissed, no selection") << false << -1 << ""
-                                                 << "" << true << QStringList();
-        QTest::newRow("dismissed") << true << -1 << ""
-                                   << "" << true << QStringList();
-        QTest::newRow("2D view") << true << 0 << ""
-                                 << "" << true
-                                 << QStringList{"warn Not for now|This action needs to be "
-                                                "implemented."};
-        QTest::newRow("correlation") << true << 1 << ""
-                                     << "" << true << QStringList{"correlation value 1..1 3..3"};
-        QTest::newRow("export cancelled") << true << 2 << ""
-                                          << "" << true << QStringList{saveDialog, "exported"};
-        QTest::newRow("export") << true << 2 << "ok"
-                                << "" << true << QStringList{saveDialog, "exported"};
+            QTest::addRow("no selection, entry %d", entry)
+                << false << entry << "ok" << true << QStringList{refused};
+        QTest::newRow("dismissed, no selection") << false << -1 << "" << true << QStringList();
+        QTest::newRow("dismissed") << true << -1 << "" << true << QStringList();
+        QTest::newRow("2D view") << true << 0 << "" << true << QStringList{later};
+        QTest::newRow("correlation")
+            << true << 1 << "" << true << QStringList{"correlation value 1..1 3..3"};
+        QTest::newRow("export cancelled") << true << 2 << "" << true << exported;
+        QTest::newRow("export") << true << 2 << "ok" << true << exported;
         QTest::newRow("export failed")
-            << true << 2 << "bad"
-            << "" << true
-            << QStringList{saveDialog, "warn Unable to save file|Unable to write file %1.",
-                           "exported"};
-        QTest::newRow("note") << true << 3 << ""
-                              << "Pump\nchecked" << true
-                              << QStringList{noteDialog, "annotations 1 Pump\nchecked value "
-                                                         "1..1 3..3"};
-        QTest::newRow("empty note") << true << 3 << ""
-                                    << "" << true << QStringList{noteDialog};
-        QTest::newRow("cancelled note") << true << 3 << ""
-                                        << "Pump" << false << QStringList{noteDialog};
+            << true << 2 << "bad" << true << QStringList{saveDialog, failed, "exported"};
+        QTest::newRow("note") << true << 3 << "Pump\nchecked" << true
+            << (noted + QStringList{"annotations 1 Pump\nchecked value 1..1 3..3"});
+        QTest::newRow("empty note") << true << 3 << "" << true << noted;
+        QTest::newRow("cancelled note") << true << 3 << "Pump" << false << noted;
+        // clang-format on
     }
     void entries()
     {
         QFETCH(bool, selected);
         QFETCH(int, entry);
-        QFETCH(QString, file);
-        QFETCH(QStringList, log);
-        view->fileAnswer = answer(file);
-        QFETCH(QString, note);
-        view->noteAnswer = note;
+        QFETCH(QString, reply);
         QFETCH(bool, accepted);
+        QFETCH(QStringList, log);
+        view->fileAnswer = answer(reply);
+        view->noteAnswer = reply;
         view->noteAccepted = accepted;
         if (selected)
             view->setSelection(Selection(view->data(), 1, 1, 3, 3));
-
         view->rightClick(entry);
-        log.replaceInStrings("%1", view->fileAnswer);
-        QCOMPARE(view->log, log);
+        QCOMPARE(view->log, log.replaceInStrings("%1", view->fileAnswer));
         QCOMPARE(view->menuPos, view->mapToGlobal(view->rect().center()));
-        QCOMPARE(QFile::exists(answer("ok")), file == "ok" && selected);
+        QCOMPARE(QFile::exists(answer("ok")), selected && reply == "ok");
         QCOMPARE(view->annotations().size(), view->log.filter("annotations").size());
     }
 
@@ -308,7 +226,7 @@ private slots:
         view->fileAnswer = answer("ok");
         view->rightClick(ViewContextMenu::ExportSelection);
         QCOMPARE(view->log, QStringList({saveDialog, "exported"}));
-        QCOMPARE(::table(readFrench(view->fileAnswer)), table);
+        QCOMPARE(::table(readBack(view->fileAnswer)), table);
     }
 
     // Dismissing the real menu does nothing; choosing through it acts.
@@ -317,18 +235,14 @@ private slots:
         QTest::addColumn<int>("key");
         QTest::addColumn<QStringList>("log");
         QTest::newRow("dismissed") << int(Qt::Key_Escape) << QStringList();
-        QTest::newRow("2D view") << int(Qt::Key_Return)
-                                 << QStringList{"warn Unable to do this|Please select something "
-                                                "before calling this action."};
+        QTest::newRow("2D view") << int(Qt::Key_Return) << QStringList{refused};
     }
     void realMenu()
     {
         QFETCH(int, key);
         QFETCH(QStringList, log);
         view = std::make_unique<View>(true);
-        view->resize(400, 400);
-        view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        QVERIFY(showExposed(*view, QSize(400, 400)));
         QStringList texts;
         QPoint at;
         QTimer poll;
@@ -398,61 +312,58 @@ private slots:
         QTest::addColumn<bool>("loaded");
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("file");
-        QTest::addColumn<QStringList>("log");
+        QTest::addColumn<QString>("outcome"); // the status message or the warning
 
         for (const char *action :
              {"actionExportNormalizedDatas", "actionExportNonNormalizedDatas"}) {
-            QTest::addRow("%s", action)
-                << true << action << "ok" << QStringList{saveDialog, "status File saved"};
-            QTest::addRow("%s cancelled", action)
-                << true << action << "" << QStringList{saveDialog};
-            QTest::addRow("%s failed", action)
-                << true << action << "bad"
-                << QStringList{saveDialog, "warn Unable to save file|Unable to write file %1."};
+            QTest::addRow("%s", action) << true << action << "ok"
+                                        << "File saved";
+            QTest::addRow("%s cancelled", action) << true << action << ""
+                                                  << "";
+            QTest::addRow("%s failed", action) << true << action << "bad"
+                                               << "Unable to write file %1.";
         }
         QTest::newRow("nothing loaded") << false << "actionExportNonNormalizedDatas"
-                                        << "ok" << QStringList{saveDialog, "status File saved"};
+                                        << "ok"
+                                        << "File saved";
     }
     void windowExports()
     {
         QFETCH(bool, loaded);
         QFETCH(QString, action);
         QFETCH(QString, file);
-        QFETCH(QStringList, log);
-        Window w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        if (loaded) {
-            w.loadFile(VIREO_TEST_DATA_DIR "/mainwindow_international.csv", 0, 1);
-            QTRY_VERIFY_WITH_TIMEOUT(w.currentStage() == 4 && !w.runningTask(), 10000);
-        }
-        w.log.clear();
-        w.fileAnswer = answer(file);
-        w.trigger(qPrintable(action));
-        QCOMPARE(w.log, log.replaceInStrings("%1", w.fileAnswer));
+        QFETCH(QString, outcome);
+        TestWindow w;
+        QVERIFY(showExposed(w));
+        if (loaded)
+            QVERIFY(w.load(dataFile("mainwindow_international.csv")));
+        w.messages.clear();
+        w.saveAnswer = answer(file);
+        w.child<QAction>(qPrintable(action))->trigger();
+        QCOMPARE(w.saves, QList<Answer>{saveAnswer});
+        outcome.replace("%1", w.saveAnswer);
+        QCOMPARE(w.messages, file == "ok" ? QStringList{outcome} : QStringList());
+        const QList<Answer> warned{{"Unable to save file", outcome}};
+        QCOMPARE(w.warnings, file == "bad" ? warned : QList<Answer>());
         QCOMPARE(QFile::exists(answer("ok")), file == "ok");
         if (file != "ok")
             return;
         if (!loaded) {
-            QFile written(w.fileAnswer);
-            QVERIFY(written.open(QIODevice::ReadOnly | QIODevice::Text));
-            QCOMPARE(written.readAll(), "Time\n2\n3\n4\n5\n6\n7\n8\n9\n10\n");
+            QCOMPARE(fileContent(w.saveAnswer), "Time\n2\n3\n4\n5\n6\n7\n8\n9\n10\n");
             return;
         }
         const Data expected = action.contains("Non") ? w.nonNormalizedData() : w.view()->data();
-        QVERIFY(sameData(readFrench(w.fileAnswer), expected));
+        QCOMPARE(difference(readBack(w.saveAnswer), expected), QString());
         // Each kind writes its own values.
-        QVERIFY(!sameData(w.nonNormalizedData(), w.view()->data()));
+        QVERIFY(!difference(w.nonNormalizedData(), w.view()->data()).isEmpty());
     }
 
     // The view's export reaches the window's status bar, also when cancelled.
     void windowReportsSelectionExport()
     {
-        Window w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.loadFile(VIREO_TEST_DATA_DIR "/mainwindow_international.csv", 0, 1);
-        QTRY_VERIFY_WITH_TIMEOUT(w.currentStage() == 4 && !w.runningTask(), 10000);
+        TestWindow w;
+        QVERIFY(showExposed(w));
+        QVERIFY(w.load(dataFile("mainwindow_international.csv")));
         VireoGLWidget *v = w.view();
         QString caption;
         auto *menu = v->findChild<ViewContextMenu *>();
@@ -462,10 +373,10 @@ private slots:
             return QString();
         });
         v->setSelection(Selection(v->data(), 0, 0, 0, 0));
-        w.log.clear();
+        w.messages.clear();
         QTest::mouseClick(v, Qt::RightButton, Qt::NoModifier, v->rect().center());
         QCOMPARE(caption, "Save file");
-        QCOMPARE(w.log, QStringList{"status Export selection finished"});
+        QCOMPARE(w.messages, QStringList{"Export selection finished"});
         QVERIFY(QThreadPool::globalInstance()->waitForDone(10000));
     }
 };

@@ -1,5 +1,5 @@
 #include "io/csvexporter.h"
-#include "io/filereader.h"
+#include "testsupport.h"
 
 #include <QtTest>
 
@@ -33,22 +33,6 @@ Data grid(int times, int attributes)
             data.values[t * attributes + a] = 10 * t + a;
     }
     return data;
-}
-
-QByteArray fileContent(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
-
-Data readFrench(const QString &path)
-{
-    FileReader reader(path, 0, 0);
-    QSignalSpy finished(&reader, &Task::finished);
-    reader.start();
-    if (!finished.wait(60000) || reader.status() != Task::Done)
-        QTest::qFail(qPrintable("cannot read back: " + reader.errorMessage()), __FILE__, __LINE__);
-    return reader.result();
 }
 
 // Missing, subnormal, short negative decimals, signed zeros, and any finite
@@ -193,7 +177,7 @@ private slots:
         const QString path = m_dir.filePath("roundtrip.csv");
         QString message;
         QVERIFY(CsvExporter(path).exportData(data, message));
-        const Data read = readFrench(path);
+        const Data read = readBack(path);
         QCOMPARE(read.attributes, data.attributes);
         QCOMPARE(read.times, data.times);
         QCOMPARE(read.values.size(), data.values.size());
@@ -228,9 +212,7 @@ private slots:
         QFETCH(qint64, sizeLimit);
         QTemporaryDir dir;
         const QByteArray old = "Time;x\n" + fillerLines;
-        QFile oldFile(dir.filePath("old.csv"));
-        QVERIFY(oldFile.open(QIODevice::WriteOnly) && oldFile.write(old) == old.size());
-        oldFile.close();
+        QVERIFY(writeFile(dir.filePath("old.csv"), old));
         QVERIFY(QDir(dir.path()).mkdir("sub"));
         const QString path = QDir(dir.path()).filePath(target);
 

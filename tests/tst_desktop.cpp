@@ -1,17 +1,18 @@
+#include "io/filereader.h"
 #include "mainwindow/commandline.h"
 #include "mainwindow/csvlayout.h"
 #include "mainwindow/translations.h"
-#include "mainwindow/vireomainwindow.h"
+#include "testsupport.h"
 #include "view/vireoglwidget.h"
 
 #include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QImageReader>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -20,50 +21,6 @@
 #include <QUrl>
 
 namespace {
-
-using Answer = QPair<QString, QString>;
-
-// The window with its dialogs answered from the test.
-class TestWindow : public VireoMainWindow
-{
-public:
-    using VireoMainWindow::loadFile;
-    using VireoMainWindow::runningTask;
-
-    QList<QMessageBox::StandardButton> replies; // taken in order, then Cancel
-    QString saveAnswer;
-    QList<Answer> questions, saves, warnings;
-
-    bool waitIdle()
-    {
-        return QTest::qWaitFor([this] { return !runningTask(); }, 10000);
-    }
-    QString shownFile() { return findChild<QLineEdit *>("txtNom")->text(); }
-    VireoGLWidget *view() { return findChild<VireoGLWidget *>("glWidget"); }
-
-protected:
-    QMessageBox::StandardButton askQuestion(const QString &title, const QString &text) override
-    {
-        questions << Answer(title, text);
-        return replies.isEmpty() ? QMessageBox::Cancel : replies.takeFirst();
-    }
-    QString askSaveFileName(const QString &caption, const QString &filter) override
-    {
-        saves << Answer(caption, filter);
-        return saveAnswer;
-    }
-    void showWarning(const QString &t, const QString &s) override { warnings << Answer(t, s); }
-};
-
-QString dataFile(const QString &name)
-{
-    return QStringLiteral(VIREO_TEST_DATA_DIR "/") + name;
-}
-
-QString example(const QString &name)
-{
-    return QStringLiteral(VIREO_SOURCE_DIR "/examples/") + name;
-}
 
 const QString originTitle = QStringLiteral("Origin of your CSV file");
 const QString layoutTitle = QStringLiteral("Layout of your CSV file");
@@ -192,7 +149,7 @@ private slots:
             QCOMPARE(window.questions.size(), c.reply == QMessageBox::NoButton ? 0 : 1);
             QCOMPARE(window.questions.value(0, {originTitle, ""}).first, originTitle);
             QVERIFY(window.warnings.isEmpty());
-            QCOMPARE(window.shownFile(), c.loaded);
+            QCOMPARE(window.fields()[0], c.loaded);
             QCOMPARE(window.windowTitle(),
                      c.loaded.isEmpty() ? "Vireo" : QFileInfo(c.loaded).fileName() + " — Vireo");
             QCOMPARE(window.view()->data().attributeCount(), c.loaded.isEmpty() ? 0
@@ -204,8 +161,7 @@ private slots:
     void dropOpensFile()
     {
         TestWindow window;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(showExposed(window));
         // Refused: not CSV, several files, not local.
         for (const QStringList &files :
              {QStringList{dataFile("sync_french_basic.txt")},
@@ -226,7 +182,7 @@ private slots:
         QVERIFY(dropAndAnswer(dataFile("mainwindow_async.csv")));
         QCOMPARE(window.questions.size(), 1);
         QCOMPARE(window.questions[0].first, originTitle);
-        QCOMPARE(window.shownFile(), dataFile("mainwindow_async.csv"));
+        QCOMPARE(window.fields()[0], dataFile("mainwindow_async.csv"));
         QCOMPARE(window.windowTitle(), "mainwindow_async.csv — Vireo");
         QCOMPARE(window.view()->data().attributeCount(), 2);
 
@@ -241,7 +197,7 @@ private slots:
         QCOMPARE(window.questions[0].first, layoutTitle);
         QVERIFY(window.questions[0].second.contains("Yes for synchronous"));
         QCOMPARE(window.questions[1].first, originTitle);
-        QCOMPARE(window.shownFile(), unclear);
+        QCOMPARE(window.fields()[0], unclear);
 
         // A failed read keeps the title of the file still shown.
         window.replies = {QMessageBox::Yes};
@@ -253,14 +209,11 @@ private slots:
     void exportPicture()
     {
         TestWindow window;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.loadFile(dataFile("mainwindow_colours.csv"), 0, 1);
-        QVERIFY(window.waitIdle());
+        QVERIFY(showExposed(window));
+        QVERIFY(window.load(dataFile("mainwindow_colours.csv")));
         const QImage frame = window.view()->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
         QVERIFY(!frame.isNull());
-        QAction *action = window.findChild<QAction *>("actionExportPicture");
-        QCOMPARE(qobject_cast<QMenu *>(action->associatedWidgets().value(0))->title(), "Export");
+        QAction *action = window.child<QAction>("actionExportPicture");
 
         QTemporaryDir dir;
         struct Case
@@ -333,7 +286,20 @@ private slots:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
             QCOMPARE(box.button(QMessageBox::Yes)->text(), "&Oui");
             TestWindow window;
-            QCOMPARE(window.findChild<QAction *>("actionExportPicture")->text(), "Image...");
+            QCOMPARE(window.child<QAction>("actionExportPicture")->text(), "Image...");
+            QCOMPARE(window.child<QComboBox>("comboBoxModeAgregation")->itemText(1), "Somme");
+            QCOMPARE(window.child<QWidget>("grp0FileInfos")->property("title"),
+                     "Informations du fichier :");
+            QCOMPARE(FileReader::modeName(2), "inconnu");
+            window.child<QAction>("actionOpenSyncFile")->trigger();
+            QCOMPARE(window.fileDialogs.value(0).first, "Sélectionner le fichier synchrone");
+            QCOMPARE(window.questions.value(0).first, "Origine de votre fichier CSV");
+            window.loadFile(dataFile("mainwindow_missing.csv"), 0, 1);
+            QCOMPARE(window.statusBar()->currentMessage(), "Chargement des données...");
+            QVERIFY(window.waitIdle());
+            QCOMPARE(window.warnings.value(0).first, "Impossible de charger le fichier");
+            QVERIFY(window.warnings.value(0).second.startsWith("Impossible d'ouvrir le fichier"));
+            QVERIFY(window.messages.last().startsWith("Impossible de charger le fichier : "));
             CommandLine commandLine;
             QVERIFY(commandLine.helpText().contains("Le fichier CSV à ouvrir."));
         }

@@ -1,0 +1,147 @@
+#include "testsupport.h"
+
+#include "io/filereader.h"
+#include "view/vireoglwidget.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTest>
+
+#include <cmath>
+
+QString dataFile(const QString &name)
+{
+    return QStringLiteral(VIREO_TEST_DATA_DIR "/") + name;
+}
+
+QString example(const QString &name)
+{
+    return QStringLiteral(VIREO_SOURCE_DIR "/examples/") + name;
+}
+
+bool showExposed(QWidget &widget, const QSize &size)
+{
+    if (size.isValid())
+        widget.resize(size);
+    widget.show();
+    return QTest::qWaitForWindowExposed(&widget);
+}
+
+QPoint scenePixel(const VireoGLWidget &view, const QVector3D &point)
+{
+    QMatrix4x4 projection;
+    projection.perspective(45.0f, float(view.width()) / view.height(), 0.01f, 1000.0f);
+    const QVector3D ndc = (projection * view.camera().viewMatrix()).map(point);
+    return QPoint(int((ndc.x() + 1) / 2 * view.width()), int((1 - ndc.y()) / 2 * view.height()));
+}
+
+QPoint cellPixel(const VireoGLWidget &view, int a, int t)
+{
+    const double step = 2 * M_PI / view.data().attributeCount();
+    const double middle = -step * (a + 0.5);
+    const double chord = view.tubeRadius() * std::cos(step / 2);
+    return scenePixel(view,
+                      QVector3D(float(chord * std::cos(middle)), float(chord * std::sin(middle)),
+                                -(t + 0.5f) * view.timeStepLength()));
+}
+
+bool near(const QColor &actual, const QColor &expected, int tolerance)
+{
+    return qAbs(actual.red() - expected.red()) <= tolerance &&
+           qAbs(actual.green() - expected.green()) <= tolerance &&
+           qAbs(actual.blue() - expected.blue()) <= tolerance;
+}
+
+Data readBack(const QString &path, int mode, int origin)
+{
+    const auto reader = ran(new FileReader(path, mode, origin));
+    if (reader->status() != Task::Done)
+        QTest::qFail(qPrintable("cannot read back: " + reader->errorMessage()), __FILE__, __LINE__);
+    return reader->result();
+}
+
+QString difference(const Data &actual, const Data &expected)
+{
+    if (actual.attributes != expected.attributes || actual.times != expected.times ||
+        actual.values.size() != expected.values.size())
+        return QStringLiteral("names, times or size differ");
+    for (int i = 0; i < actual.values.size(); ++i) {
+        const double x = actual.values[i], y = expected.values[i];
+        if (x != y && !(qIsNaN(x) && qIsNaN(y)))
+            return QStringLiteral("value %1: %2 != %3").arg(i).arg(x).arg(y);
+    }
+    return QString();
+}
+
+QString shape(const Selection &s)
+{
+    return QStringLiteral("%1 %2..%3 %4..%5")
+        .arg(s.typeName())
+        .arg(s.firstAttribute)
+        .arg(s.lastAttribute)
+        .arg(s.firstTime)
+        .arg(s.lastTime);
+}
+
+QStringList shapes(const Selections &selections)
+{
+    QStringList list;
+    for (const Selection &s : selections)
+        list << shape(s);
+    return list;
+}
+
+QByteArray fileContent(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+TestWindow::TestWindow()
+{
+    connect(statusBar(), &QStatusBar::messageChanged, [this](const QString &message) {
+        if (!message.isEmpty())
+            messages << message;
+    });
+}
+
+VireoGLWidget *TestWindow::view() const
+{
+    return child<VireoGLWidget>("glWidget");
+}
+
+bool TestWindow::waitIdle(int ms)
+{
+    return QTest::qWaitFor([this] { return !runningTask(); }, ms);
+}
+
+bool TestWindow::load(const QString &fileName, int origin)
+{
+    loadFile(fileName, 0, origin);
+    return waitIdle();
+}
+
+QStringList TestWindow::fields() const
+{
+    QStringList texts;
+    for (const char *name : {"txtNom", "txtNbAttribut", "txtDataDebut", "txtDataFin"})
+        texts << child<QLineEdit>(name)->text();
+    return texts;
+}
+
+QVector<int> TestWindow::steps() const
+{
+    QVector<int> values;
+    for (const char *name : {"spinYear", "spinMonth", "spinDay", "spinHour", "spinMinute",
+                             "spinSecond", "spinEpoch", "spinNbEpoch"})
+        values << child<QSpinBox>(name)->value();
+    return values;
+}
