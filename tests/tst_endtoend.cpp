@@ -1,12 +1,11 @@
 // A new user's road through the real window: menus, clicks and keys on the
 // view, the context menu, exports read back, palettes, pictures.
-#include "io/filereader.h"
 #include "mainwindow/commandline.h"
 #include "mainwindow/vireomainwindow.h"
+#include "testsupport.h"
 #include "view/viewactions.h"
 #include "view/viewcontextmenu.h"
 #include "view/vireoglwidget.h"
-#include "widgets/colorbrewerdialog.h"
 #include "widgets/colorbrewerwidget.h"
 #include "widgets/keysconfigurationdialog.h"
 #include "widgets/keysconfigurationwidget.h"
@@ -21,9 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QSpinBox>
-#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -38,106 +35,49 @@ namespace {
 
 const QString done = QStringLiteral("Data reorganized & displayed");
 
-QString example(const char *name)
+// Follows the menu bar by the entries' texts and triggers the last one.
+bool triggerMenu(QMainWindow &window, const QStringList &path)
 {
-    return QStringLiteral(VIREO_SOURCE_DIR "/examples/") + QLatin1String(name);
+    QList<QAction *> actions = window.menuBar()->actions();
+    for (int i = 0; i < path.size(); ++i) {
+        QAction *found = nullptr;
+        for (QAction *a : actions)
+            if (a->text().remove('&') == path[i])
+                found = a;
+        if (!found || !found->isEnabled())
+            return false;
+        if (i + 1 == path.size()) {
+            found->trigger();
+            return true;
+        }
+        if (!found->menu())
+            return false;
+        actions = found->menu()->actions();
+    }
+    return false;
 }
 
-// The window with its modal dialogs answered from queues the test fills.
-class Window : public VireoMainWindow
-{
-public:
-    using VireoMainWindow::runningTask;
-
-    QStringList openNames, saveNames, warnings;
-    QString palette; // the swatch clicked in the palette dialog
-    QMessageBox::StandardButton origin = QMessageBox::No; // International
-    int questions = 0;
-
-    Window()
-    {
-        connect(statusBar(), &QStatusBar::messageChanged, [this](const QString &message) {
-            if (!message.isEmpty())
-                messages << message;
-        });
-    }
-    QStringList messages;
-
-    template <typename T> T *child(const char *name) { return findChild<T *>(name); }
-    VireoGLWidget *view() { return child<VireoGLWidget>("glWidget"); }
-
-    // Follows the menu bar by the entries' texts and triggers the last one.
-    bool menu(const QStringList &path)
-    {
-        QList<QAction *> actions = menuBar()->actions();
-        for (int i = 0; i < path.size(); ++i) {
-            QAction *found = nullptr;
-            for (QAction *a : actions)
-                if (a->text().remove('&') == path[i])
-                    found = a;
-            if (!found || !found->isEnabled())
-                return false;
-            if (i + 1 == path.size()) {
-                found->trigger();
-                return true;
-            }
-            if (!found->menu())
-                return false;
-            actions = found->menu()->actions();
-        }
-        return false;
-    }
-    // True once the chain has shown its result and no task runs.
-    bool waitDisplayed()
-    {
-        return QTest::qWaitFor([this] { return !runningTask() && messages.contains(done); }, 60000);
-    }
-
-protected:
-    QString askOpenFileName(const QString &, const QString &) override
-    {
-        return openNames.isEmpty() ? QString() : openNames.takeFirst();
-    }
-    QString askSaveFileName(const QString &, const QString &) override
-    {
-        return saveNames.isEmpty() ? QString() : saveNames.takeFirst();
-    }
-    QMessageBox::StandardButton askQuestion(const QString &, const QString &) override
-    {
-        ++questions;
-        return origin;
-    }
-    void showWarning(const QString &t, const QString &s) override { warnings << t + ": " + s; }
-    void showInformation(const QString &, const QString &) override {}
-    // Clicks a swatch and OK with the mouse, as a user would.
-    int execPaletteDialog(QDialog *dialog) override
-    {
-        auto *palettes = qobject_cast<ColorBrewerDialog *>(dialog);
-        dialog->show();
-        if (!palettes || !QTest::qWaitForWindowExposed(dialog))
-            return QDialog::Rejected;
-        auto *swatch = palettes->findChild<ColorBrewerWidget *>(palette);
-        if (!swatch)
-            return QDialog::Rejected;
-        QTest::mouseClick(swatch, Qt::LeftButton);
-        QTest::mouseClick(palettes->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok),
-                          Qt::LeftButton);
-        return dialog->result();
-    }
-};
-
 // Window pixel whose ray meets the picking cylinder in the middle of the cell
-// of attribute a (of n) at time t.
-QPoint cellPixel(const VireoGLWidget &view, int n, int a, int t)
+// of attribute a at time t.
+QPoint pickPixel(const VireoGLWidget &view, int a, int t)
 {
-    const double middle = -2 * M_PI / n * (a + 0.5);
+    const double middle = -2 * M_PI / view.data().attributeCount() * (a + 0.5);
     const double radius = view.tubeRadius();
-    const QVector3D point(float(radius * std::cos(middle)), float(radius * std::sin(middle)),
-                          -(t + 0.5f) * view.timeStepLength());
-    QMatrix4x4 projection;
-    projection.perspective(45.0f, float(view.width()) / view.height(), 0.01f, 1000.0f);
-    const QVector3D ndc = (projection * view.camera().viewMatrix()).map(point);
-    return QPoint(int((ndc.x() + 1) / 2 * view.width()), int((1 - ndc.y()) / 2 * view.height()));
+    return scenePixel(view,
+                      QVector3D(float(radius * std::cos(middle)), float(radius * std::sin(middle)),
+                                -(t + 0.5f) * view.timeStepLength()));
+}
+
+// Clicks a swatch and Ok in the palette dialog, as a user would.
+int choosePalette(QDialog *dialog, const char *name)
+{
+    auto *swatch = dialog->findChild<ColorBrewerWidget *>(name);
+    if (!swatch || !showExposed(*dialog))
+        return QDialog::Rejected;
+    QTest::mouseClick(swatch, Qt::LeftButton);
+    QTest::mouseClick(dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok),
+                      Qt::LeftButton);
+    return dialog->result();
 }
 
 // Share of sampled pixels that differ between two frames.
@@ -152,41 +92,14 @@ double changed(const QImage &a, const QImage &b)
     return double(differ) / total;
 }
 
-// Pixels of the frame in a colour, sampled.
-int pixelsOf(const QImage &frame, QColor colour)
+// Sampled pixels of the frame in a colour.
+int pixelsOf(const QImage &frame, const QColor &colour)
 {
     int count = 0;
     for (int y = 0; y < frame.height(); y += 2)
-        for (int x = 0; x < frame.width(); x += 2) {
-            const QColor c = frame.pixelColor(x, y);
-            count += std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green()) +
-                         std::abs(c.blue() - colour.blue()) <=
-                     9;
-        }
+        for (int x = 0; x < frame.width(); x += 2)
+            count += near(frame.pixelColor(x, y), colour);
     return count;
-}
-
-// A synchronous file read on the pool; exports are French.
-Data readBack(const QString &fileName, int origin = 0)
-{
-    std::unique_ptr<FileReader> reader(new FileReader(fileName, 0, origin));
-    QSignalSpy finished(reader.get(), &Task::finished);
-    reader->start();
-    return finished.wait(30000) && reader->status() == Task::Done ? reader->result() : Data();
-}
-
-// Empty when equal, NaN equal to NaN.
-QString difference(const Data &actual, const Data &expected)
-{
-    if (actual.attributes != expected.attributes || actual.times != expected.times ||
-        actual.values.size() != expected.values.size())
-        return QStringLiteral("names, times or size differ");
-    for (int i = 0; i < actual.values.size(); ++i) {
-        const double x = actual.values[i], y = expected.values[i];
-        if (x != y && !(qIsNaN(x) && qIsNaN(y)))
-            return QStringLiteral("value %1: %2 != %3").arg(i).arg(x).arg(y);
-    }
-    return QString();
 }
 
 // The columns of a table that whole-attribute areas cover, in table order.
@@ -215,7 +128,7 @@ class TestEndToEnd : public QObject
     Q_OBJECT
 
     QTemporaryDir dir;
-    std::unique_ptr<Window> w;
+    std::unique_ptr<TestWindow> w;
 
     QString path(const char *name) const { return dir.filePath(QLatin1String(name)); }
     QImage frame() { return w->view()->grabFramebuffer(); }
@@ -223,27 +136,32 @@ class TestEndToEnd : public QObject
 
     void startWindow()
     {
-        w = std::make_unique<Window>();
-        w->resize(1200, 900);
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        w = std::make_unique<TestWindow>();
+        QVERIFY(showExposed(*w, QSize(1200, 900)));
+    }
+    // True once the chain has shown its result and no task runs.
+    bool displayed()
+    {
+        return QTest::qWaitFor([this] { return !w->runningTask() && w->messages.contains(done); },
+                               60000);
     }
     // File -> Open -> one layout, the origin question answered International.
     void open(const char *entry, const QString &file)
     {
-        w->openNames << file;
-        QVERIFY(w->menu({"File", "Open", entry}));
-        QCOMPARE(w->questions, 1);
-        QVERIFY(w->waitDisplayed());
+        w->fileAnswer = file;
+        w->replies << QMessageBox::No;
+        QVERIFY(triggerMenu(*w, {"File", "Open", entry}));
+        QCOMPARE(w->questions.size(), 1);
+        QVERIFY(displayed());
         QCOMPARE(w->child<QLineEdit>("txtNom")->text(), file);
-        QVERIFY2(w->warnings.isEmpty(), qPrintable(w->warnings.join('\n')));
+        QCOMPARE(w->warnings, QList<Answer>());
     }
     // Left click on a cell, a picking key held if any.
     void clickCell(int a, int t, Qt::Key held = Qt::Key_unknown)
     {
         VireoGLWidget *view = w->view();
         view->setFocus();
-        const QPoint at = cellPixel(*view, view->data().attributeCount(), a, t);
+        const QPoint at = pickPixel(*view, a, t);
         QVERIFY(view->rect().contains(at));
         if (held != Qt::Key_unknown)
             QTest::keyPress(view, held);
@@ -276,15 +194,15 @@ class TestEndToEnd : public QObject
     // Exports the displayed data through the menu and reads it back.
     void exportedDataReadsBack(const char *entry, const Data &expected, const char *file)
     {
-        w->saveNames << path(file);
-        QVERIFY(w->menu({"File", "Export to CSV format", entry}));
+        w->saveAnswer = path(file);
+        QVERIFY(triggerMenu(*w, {"File", "Export to CSV format", entry}));
         QCOMPARE(w->messages.value(w->messages.size() - 1), QString("File saved"));
         QCOMPARE(difference(readBack(path(file)), expected), QString());
     }
     void exportPictureMatchesView()
     {
-        w->saveNames << path("picture.png");
-        QVERIFY(w->menu({"File", "Export", "Picture..."}));
+        w->saveAnswer = path("picture.png");
+        QVERIFY(triggerMenu(*w, {"File", "Export", "Picture..."}));
         const QImage picture(path("picture.png"));
         QVERIFY(!picture.isNull());
         QCOMPARE(changed(picture.convertToFormat(QImage::Format_RGB32),
@@ -296,7 +214,7 @@ class TestEndToEnd : public QObject
     void rebindAttributeKey(Qt::Key key)
     {
         const QWidgetList before = QApplication::topLevelWidgets();
-        QVERIFY(w->menu({"Options", "Keys configuration"}));
+        QVERIFY(triggerMenu(*w, {"Options", "Keys configuration"}));
         KeysConfigurationDialog *dialog = nullptr;
         for (QWidget *top : QApplication::topLevelWidgets())
             if (!before.contains(top))
@@ -328,7 +246,7 @@ private slots:
         QCOMPARE(w->child<QLineEdit>("txtNbAttribut")->text(), QString("31"));
         const QImage loaded = frame();
         QVERIFY(changed(empty, loaded) > 0.3);
-        const Data raw = readBack(example("plant_sensors_intl.csv"), 1);
+        const Data raw = readBack(example("plant_sensors_intl.csv"), 0, 1);
         QCOMPARE(raw.timeCount(), 3000);
 
         // Average over steps of 1 h 5 min (13 rows), an hour typed into the ΔT.
@@ -336,14 +254,14 @@ private slots:
         mode->setFocus();
         QTest::keyClicks(mode, "Average");
         QCOMPARE(mode->currentText(), QString("Average"));
-        QVERIFY(w->waitDisplayed());
+        QVERIFY(displayed());
         auto *hours = w->child<QSpinBox>("spinHour");
         w->messages.clear();
         hours->setFocus();
         hours->selectAll();
         QTest::keyClicks(hours, "1");
         QCOMPARE(w->child<QSpinBox>("spinEpoch")->value(), 3900);
-        QVERIFY(w->waitDisplayed());
+        QVERIFY(displayed());
         QCOMPARE(w->view()->data().timeCount(), 231);
         const Data averaged = w->nonNormalizedData();
         for (int a = 0; a < averaged.attributeCount(); ++a) {
@@ -407,14 +325,15 @@ private slots:
 
         // Profiles keep the settings; a changed mode and a rebound key go back with them.
         const Data averagedView = w->view()->data();
-        w->saveNames << path("complete.ini") << path("keys.ini");
-        QVERIFY(w->menu({"Profile", "Save", "Complete profile"}));
-        QVERIFY(w->menu({"Profile", "Save", "Keys profile"}));
+        w->saveAnswer = path("complete.ini");
+        QVERIFY(triggerMenu(*w, {"Profile", "Save", "Complete profile"}));
+        w->saveAnswer = path("keys.ini");
+        QVERIFY(triggerMenu(*w, {"Profile", "Save", "Keys profile"}));
         const QImage averagedFrame = frame();
         w->messages.clear();
         mode->setFocus();
         QTest::keyClicks(mode, "Max");
-        QVERIFY(w->waitDisplayed());
+        QVERIFY(displayed());
         QVERIFY(difference(w->view()->data(), averagedView) != QString());
         QVERIFY(changed(averagedFrame, frame()) > 0.05);
         rebindAttributeKey(Qt::Key_B);
@@ -423,20 +342,21 @@ private slots:
         QVERIFY(label().startsWith(w->view()->data().attributes[5]));
         clickCell(5, 2, Qt::Key_B);
         QCOMPARE(label(), QString("Type of selection : attribute"));
-        w->openNames << path("keys.ini") << path("complete.ini");
-        QVERIFY(w->menu({"Profile", "Open", "Keys profile"}));
+        w->fileAnswer = path("keys.ini");
+        QVERIFY(triggerMenu(*w, {"Profile", "Open", "Keys profile"}));
         clickCell(4, 2);
         clickCell(4, 2, Qt::Key_A);
         QCOMPARE(w->view()->selection().lastTime, 230);
         w->messages.clear();
-        QVERIFY(w->menu({"Profile", "Open", "Complete profile"}));
+        w->fileAnswer = path("complete.ini");
+        QVERIFY(triggerMenu(*w, {"Profile", "Open", "Complete profile"}));
         QCOMPARE(mode->currentText(), QString("Average"));
-        QVERIFY(w->waitDisplayed());
+        QVERIFY(displayed());
         QCOMPARE(difference(w->view()->data(), averagedView), QString());
 
         // A palette from the presets recolours the wall.
         const QImage before = frame();
-        w->palette = "Blues";
+        w->paletteAnswer = [](QDialog *dialog) { return choosePalette(dialog, "Blues"); };
         QTest::mouseClick(w->child<QPushButton>("pushButton"), Qt::LeftButton);
         const QGradientStops stops =
             w->child<VireoGradientColorWidget>("gradientColorsForValuesWidget")->gradient().stops();
@@ -468,10 +388,10 @@ private slots:
         QCOMPARE(commandLine.parse({"vireo", file}), CommandLine::Run);
         QCOMPARE(commandLine.resolvedMode(), 0);
         startWindow();
-        w->origin = QMessageBox::Yes; // French
+        w->replies << QMessageBox::Yes; // French
         w->openFileWith(commandLine.fileName(), commandLine.resolvedMode(), commandLine.origin());
-        QCOMPARE(w->questions, 1);
-        QVERIFY(w->waitDisplayed());
+        QCOMPARE(w->questions.size(), 1);
+        QVERIFY(displayed());
         QCOMPARE(w->child<QLineEdit>("txtNbAttribut")->text(), QString("31"));
         QCOMPARE(w->nonNormalizedData().timeCount(), 3000);
         QVERIFY(w->warnings.isEmpty());
