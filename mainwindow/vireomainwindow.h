@@ -4,7 +4,9 @@
 #include "core/annotation.h"
 #include "core/data.h"
 #include "core/selection.h"
-#include "mainwindow/currenttask.h"
+#include "core/task.h"
+#include "mainwindow/processingchain.h"
+#include "mainwindow/windowdialogs.h"
 
 #include <QColor>
 #include <QLinearGradient>
@@ -15,23 +17,23 @@
 #include <QString>
 #include <QVector>
 
-#include <array>
 #include <memory>
 
-class Profile;
-class QProgressBar;
-class QSpinBox;
+class FileOpening;
 class SelectionPanels;
-class StepEditors;
+class ViewKeyBindings;
+class WindowExports;
+class WindowProfiles;
 
 namespace Ui {
 class VireoMainWindow;
 }
 
 // The program's only top-level window: the file information, the operation and
-// display settings, the panels and the tube view. It owns the successive
-// versions of the loaded data and the one background task it last started.
-class VireoMainWindow : public QMainWindow
+// display settings, the panels and the tube view. Its slots keep their names,
+// which the form's connections and the tests rely on, and hand the work to
+// helpers that each keep one concern.
+class VireoMainWindow : public QMainWindow, public WindowDialogs
 {
     Q_OBJECT
 
@@ -57,9 +59,9 @@ protected:
     // origin 0 French, 1 International; a null file name loads nothing.
     void loadFile(const QString &fileName, int mode, int origin);
 
-    int currentStage() const { return stage; }
-    Task *runningTask() const { return currentTask.get(); }
-    QVector<float> storedCorrelationScores() const { return correlationScores; }
+    int currentStage() const { return chain->stage(); }
+    Task *runningTask() const { return chain->runningTask(); }
+    QVector<float> storedCorrelationScores() const { return chain->correlationScores(); }
 
     // Closing stops the current task: the application would otherwise wait for
     // the thread pool to finish reading a large file before it could quit.
@@ -69,11 +71,11 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
     // The only ways to the modal dialogs.
-    virtual QString askOpenFileName(const QString &caption, const QString &filter);
-    virtual QString askSaveFileName(const QString &caption, const QString &filter);
-    virtual QMessageBox::StandardButton askQuestion(const QString &title, const QString &text);
-    virtual void showWarning(const QString &title, const QString &text);
-    virtual void showInformation(const QString &title, const QString &text);
+    QString askOpenFileName(const QString &caption, const QString &filter) override;
+    QString askSaveFileName(const QString &caption, const QString &filter) override;
+    QMessageBox::StandardButton askQuestion(const QString &title, const QString &text) override;
+    void showWarning(const QString &title, const QString &text) override;
+    void showInformation(const QString &title, const QString &text) override;
     virtual int execPaletteDialog(QDialog *dialog);
 
 private slots:
@@ -140,42 +142,15 @@ private:
     void connectEditors();
     void connectPanels();
     void setStartColors();
-    // 0 French, 1 International, -1 cancelled.
-    int askOrigin();
-    // Makes task the current one, reporting to the given slots.
-    void startTask(Task *task, void (VireoMainWindow::*finished)(Task *),
-                   void (VireoMainWindow::*progress)(Task *), const QString &message);
-    // For a task whose finished() has arrived: true if its result is to be
-    // used. A superseded task's result is dropped; a failure is reported
-    // under failureTitle and ends the chain there.
-    bool releaseTask(Task *task, const QString &failureTitle);
-    void showProgress(QProgressBar *bar, Task *task);
-    std::array<QSpinBox *, 6> gmtEditors() const;
-    void restartAgregation();
-    // Asks for a file and writes the displayed data, or its values before normalization.
-    void exportCsv(bool nonNormalized);
-    bool correlationRunning() const;
-    // kind: Profile::Kind.
-    void saveProfile(int kind);
-    void openProfile(int kind);
-    // What the widgets and the view's bindings hold.
-    Profile currentProfile() const;
-    // Through the widgets' setters, whose signals rerun the chain and recolour
-    // the view; a setting the profile lacks is left alone.
-    void applyProfile(const Profile &profile, int kind);
 
     Ui::VireoMainWindow *ui;
-    CurrentTask currentTask;
-    int stage = 0;
-    Data originalData;
-    Data agregatedData;
-    Data normalizedData;
-    Data finalData;
-    QVector<int> attributeOrder;
-    QVector<float> correlationScores;
-    bool correlationShown = false;
-    std::unique_ptr<StepEditors> stepEditors;
+    // Children of the window; the chain receives the tasks' reports.
+    ProcessingChain *chain = nullptr;
     SelectionPanels *panels = nullptr;
+    std::unique_ptr<WindowProfiles> profiles;
+    std::unique_ptr<WindowExports> exports;
+    std::unique_ptr<ViewKeyBindings> keys;
+    std::unique_ptr<FileOpening> opening;
 };
 
 #endif // VIREO_MAINWINDOW_VIREOMAINWINDOW_H
