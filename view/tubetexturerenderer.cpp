@@ -1,0 +1,369 @@
+#include "view/tubetexturerenderer.h"
+
+#include <QDebug>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QOpenGLShaderProgram>
+
+#include <cmath>
+#include <new>
+
+namespace {
+
+const char *const vertexShaderSource = "#version 130\n"
+                                       "in vec4 vertex;\n"
+                                       "in vec2 cell;\n"
+                                       "out vec3 wallPoint;\n"
+                                       "out vec2 cellPosition;\n"
+                                       "uniform mat4 pmvMatrix;\n"
+                                       "void main() {\n"
+                                       "   wallPoint = vertex.xyz;\n"
+                                       "   cellPosition = cell;\n"
+                                       "   gl_Position = pmvMatrix * vertex;\n"
+                                       "}\n";
+
+// The same colour rules as the per-vertex cells: the stops' lookup, the
+// missing-value colour, and in the width modes a cell narrowed round its
+// middle to the value's share of its angle (nothing left of a missing one).
+// A narrowed cell is a chord of its own, farther out than the full chord the
+// mesh is made of: the ray from the eye is followed outwards, cell by cell,
+// to the first narrowed chord it meets, so that both paths show the same.
+const char *const fragmentShaderSource =
+    "#version 130\n"
+    "in vec3 wallPoint;\n"
+    "in vec2 cellPosition;\n"
+    "uniform sampler2D values;\n"
+    "uniform sampler2D stops;\n"
+    "uniform int stopCount;\n"
+    "uniform int displayMode;\n"
+    "uniform vec4 missingColor;\n"
+    "uniform vec4 widthColor;\n"
+    "uniform vec3 eye;\n"
+    "uniform float radius;\n"
+    "uniform float halfAngle;\n"
+    "uniform float cellStep;\n"
+    "uniform float timeStepLength;\n"
+    "uniform int firstAttribute;\n"
+    "uniform int haloBefore;\n"
+    "uniform int tileTimes;\n"
+    "uniform int marchSteps;\n"
+    "float stopPosition(int i) { return texelFetch(stops, ivec2(i, 0), 0).r; }\n"
+    "vec3 stopColor(int i) { return texelFetch(stops, ivec2(i, 1), 0).rgb; }\n"
+    "vec3 gradientColor(float v) {\n"
+    "   int k = stopCount - 1;\n"
+    "   if (k <= 0 || stopPosition(0) > v)\n"
+    "      return stopColor(0);\n"
+    "   if (v > stopPosition(k))\n"
+    "      return stopColor(k);\n"
+    "   int lo = 0;\n"
+    "   int hi = k;\n"
+    "   while (hi - lo > 1) {\n"
+    "      int mid = (lo + hi) / 2;\n"
+    "      if (v >= stopPosition(mid))\n"
+    "         lo = mid;\n"
+    "      else\n"
+    "         hi = mid;\n"
+    "   }\n"
+    "   float a = stopPosition(lo);\n"
+    "   float span = stopPosition(lo + 1) - a;\n"
+    "   float f = span > 0.0 ? (v - a) / span : 0.0;\n"
+    "   vec3 c = stopColor(lo);\n"
+    "   return c + (stopColor(lo + 1) - c) * f;\n"
+    "}\n"
+    "float valueAt(int a, int t) { return texelFetch(values, ivec2(a, t + haloBefore), 0).r; }\n"
+    "bool narrowedHit(int a, int t, out float value) {\n"
+    "   float centre = (float(firstAttribute + a) + 0.5) * cellStep;\n"
+    "   vec2 normal = vec2(cos(centre), sin(centre));\n"
+    "   vec2 side = vec2(-normal.y, normal.x);\n"
+    "   vec3 dir = wallPoint - eye;\n"
+    "   float inner = dot(wallPoint.xy, normal);\n"
+    "   float outward = dot(dir.xy, normal);\n"
+    "   float dTime = -dir.z / timeStepLength;\n"
+    "   int last = textureSize(values, 0).y - haloBefore;\n"
+    "   for (int i = 0; i <= marchSteps; ++i) {\n"
+    "      float v = valueAt(a, t);\n"
+    "      float w = halfAngle * min(abs(v), 1.0);\n"
+    "      if (!isnan(v)) {\n"
+    "         float s = outward > 0.0 ? (radius * cos(w) - inner) / outward : 0.0;\n"
+    "         float time = cellPosition.y + s * dTime;\n"
+    "         vec2 q = wallPoint.xy + s * dir.xy;\n"
+    "         if (time >= float(t) && time < float(t + 1) && abs(dot(q, side)) < radius * sin(w)) "
+    "{\n"
+    "            value = v;\n"
+    "            return true;\n"
+    "         }\n"
+    "      }\n"
+    "      if (outward <= 0.0 || dTime == 0.0)\n"
+    "         return false;\n"
+    "      float next = (float(dTime > 0.0 ? t + 1 : t) - cellPosition.y) / dTime;\n"
+    "      t += dTime > 0.0 ? 1 : -1;\n"
+    "      if (inner + next * outward > radius || t < -haloBefore || t >= last)\n"
+    "         return false;\n"
+    "   }\n"
+    "   return false;\n"
+    "}\n"
+    "void main() {\n"
+    "   int a = int(floor(cellPosition.x + 0.5));\n"
+    "   int t = clamp(int(floor(cellPosition.y)), 0, tileTimes - 1);\n"
+    "   float v = valueAt(a, t);\n"
+    "   if ((displayMode & 2) != 0) {\n"
+    "      if (!narrowedHit(a, t, v))\n"
+    "         discard;\n"
+    "   }\n"
+    "   vec3 color = isnan(v) ? missingColor.rgb\n"
+    "                         : (displayMode == 2 ? widthColor.rgb : gradientColor(v));\n"
+    "   gl_FragColor = vec4(color, 1.0);\n"
+    "}\n";
+
+constexpr int stride = TubeTiling::floatsPerVertex * int(sizeof(float));
+// Rows converted and sent at a time: bounds the staging copy, whatever the
+// tile's size.
+constexpr int stagingFloats = 1 << 22;
+
+void clearErrors(QOpenGLFunctions &gl)
+{
+    // Errors left by others must not pass for ours.
+    for (int i = 0; i < 16 && gl.glGetError() != GL_NO_ERROR; ++i) {
+    }
+}
+
+void setNearest(QOpenGLFunctions &gl)
+{
+    // No mipmaps: the default minifying filter would leave the texture
+    // incomplete, and cells must never blend into their neighbours.
+    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
+
+} // namespace
+
+TubeTextureRenderer::~TubeTextureRenderer()
+{
+    releaseResources();
+}
+
+bool TubeTextureRenderer::isSupported(const QOpenGLContext &context)
+{
+    return !context.isOpenGLES() && context.format().version() >= qMakePair(3, 0);
+}
+
+bool TubeTextureRenderer::initialize(QOpenGLFunctions &gl)
+{
+    m_program = new QOpenGLShaderProgram;
+    m_program->addShaderFromSourceCode(QOpenGLShader::Vertex, vertexShaderSource);
+    m_program->addShaderFromSourceCode(QOpenGLShader::Fragment, fragmentShaderSource);
+    m_program->bindAttributeLocation("vertex", 0);
+    m_program->bindAttributeLocation("cell", 1);
+    if (!m_program->link()) {
+        qDebug() << "Tube textures unavailable:" << m_program->log();
+        delete m_program;
+        m_program = nullptr;
+        return false;
+    }
+    m_program->bind();
+    m_pmvMatrixLocation = m_program->uniformLocation("pmvMatrix");
+    m_stopCountLocation = m_program->uniformLocation("stopCount");
+    m_displayModeLocation = m_program->uniformLocation("displayMode");
+    m_missingColorLocation = m_program->uniformLocation("missingColor");
+    m_widthColorLocation = m_program->uniformLocation("widthColor");
+    m_eyeLocation = m_program->uniformLocation("eye");
+    m_radiusLocation = m_program->uniformLocation("radius");
+    m_halfAngleLocation = m_program->uniformLocation("halfAngle");
+    m_cellStepLocation = m_program->uniformLocation("cellStep");
+    m_timeStepLengthLocation = m_program->uniformLocation("timeStepLength");
+    m_firstAttributeLocation = m_program->uniformLocation("firstAttribute");
+    m_haloBeforeLocation = m_program->uniformLocation("haloBefore");
+    m_tileTimesLocation = m_program->uniformLocation("tileTimes");
+    m_program->setUniformValue("marchSteps", TubeTiling::halo);
+    m_program->setUniformValue("values", 0);
+    m_program->setUniformValue("stops", 1);
+    m_program->release();
+    m_mesh.create();
+    gl.glGenTextures(1, &m_gradientTexture);
+    gl.glBindTexture(GL_TEXTURE_2D, m_gradientTexture);
+    setNearest(gl);
+    gl.glBindTexture(GL_TEXTURE_2D, 0);
+    m_gradientDirty = true;
+    return true;
+}
+
+void TubeTextureRenderer::releaseResources()
+{
+    // Without a current context the names died with it.
+    QOpenGLContext *context = QOpenGLContext::currentContext();
+    if (context) {
+        QOpenGLFunctions *gl = context->functions();
+        releaseValues(*gl);
+        if (m_gradientTexture)
+            gl->glDeleteTextures(1, &m_gradientTexture);
+    }
+    m_textures.clear();
+    m_tiling = TubeTiling();
+    m_valueBytes = 0;
+    m_gradientTexture = 0;
+    m_mesh.destroy();
+    delete m_program;
+    m_program = nullptr;
+}
+
+void TubeTextureRenderer::releaseValues(QOpenGLFunctions &gl)
+{
+    if (!m_textures.isEmpty())
+        gl.glDeleteTextures(m_textures.size(), m_textures.constData());
+    m_textures.clear();
+    m_tiling = TubeTiling();
+    m_valueBytes = 0;
+    if (m_mesh.isCreated() && m_mesh.bind()) {
+        m_mesh.allocate(0);
+        m_mesh.release();
+    }
+}
+
+TubeGeometry::Status TubeTextureRenderer::upload(QOpenGLFunctions &gl, const TubeLayout &layout,
+                                                 const Data &data, int maxTileSize)
+{
+    releaseValues(gl);
+    const int n = data.attributeCount();
+    const int m = data.timeCount();
+    if (!m_program || qint64(n) * m == 0 || layout.attributeCount != n || layout.timeCount != m ||
+        data.values.size() < qint64(n) * m)
+        return TubeGeometry::Empty;
+    GLint limit = 0;
+    gl.glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limit);
+    // The halo rows count against the limit too.
+    const int timeLimit = qMax(1, int(limit) - 2 * TubeTiling::halo);
+    const int attributeCells = maxTileSize > 0 ? qMin(maxTileSize, int(limit)) : int(limit);
+    const int timeCells = maxTileSize > 0 ? qMin(maxTileSize, timeLimit) : timeLimit;
+    m_tiling = TubeTiling(layout, qMax(attributeCells, 1), timeCells, TubeTiling::halo);
+    QVector<float> mesh;
+    if (!m_tiling.buildMesh(layout, mesh)) {
+        m_tiling = TubeTiling();
+        return TubeGeometry::OutOfMemory;
+    }
+    clearErrors(gl);
+    m_mesh.bind();
+    m_mesh.allocate(mesh.constData(), mesh.size() * int(sizeof(float)));
+    m_mesh.release();
+    mesh = QVector<float>();
+
+    m_textures.resize(m_tiling.tiles.size());
+    gl.glGenTextures(m_textures.size(), m_textures.data());
+    gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    gl.glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    QVector<float> staging;
+    bool uploaded = gl.glGetError() == GL_NO_ERROR;
+    for (int i = 0; uploaded && i < m_textures.size(); ++i)
+        uploaded = uploadTile(gl, data, m_tiling.tiles.at(i), m_textures.at(i), staging);
+    gl.glBindTexture(GL_TEXTURE_2D, 0);
+    if (!uploaded) {
+        releaseValues(gl);
+        return TubeGeometry::OutOfMemory;
+    }
+    ++m_valueUploadCount;
+    m_valueBytes = 0;
+    for (const TubeTiling::Tile &tile : m_tiling.tiles)
+        m_valueBytes += qint64(tile.attributeCount) * tile.textureRows() * qint64(sizeof(float));
+    return TubeGeometry::Built;
+}
+
+bool TubeTextureRenderer::uploadTile(QOpenGLFunctions &gl, const Data &data,
+                                     const TubeTiling::Tile &tile, unsigned int texture,
+                                     QVector<float> &staging)
+{
+    const int width = tile.attributeCount;
+    const int height = tile.textureRows();
+    gl.glBindTexture(GL_TEXTURE_2D, texture);
+    setNearest(gl);
+    gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_R32F, width, height, 0, GL_RED, GL_FLOAT, nullptr);
+    if (gl.glGetError() != GL_NO_ERROR)
+        return false;
+    const int rowsPerChunk = qBound(1, stagingFloats / width, height);
+    if (staging.size() < rowsPerChunk * width) {
+        try {
+            staging.resize(rowsPerChunk * width);
+        } catch (const std::bad_alloc &) {
+            return false;
+        }
+    }
+    for (int row = 0; row < height; row += rowsPerChunk) {
+        const int rows = qMin(rowsPerChunk, height - row);
+        TubeTiling::copyRows(data, tile, row, rows, staging.data());
+        gl.glTexSubImage2D(GL_TEXTURE_2D, 0, 0, row, width, rows, GL_RED, GL_FLOAT,
+                           staging.constData());
+    }
+    return gl.glGetError() == GL_NO_ERROR;
+}
+
+void TubeTextureRenderer::setColorStops(const ColorStops &stops)
+{
+    m_stops = stops;
+    m_gradientDirty = true;
+}
+
+void TubeTextureRenderer::uploadGradient(QOpenGLFunctions &gl)
+{
+    // Row 0: the positions; row 1: the colours. No stops draw black.
+    const ColorStops stops = m_stops.isEmpty() ? ColorStops{ColorStop(0.0, {0, 0, 0, 1})} : m_stops;
+    const int k = stops.size();
+    QVector<float> texels(k * 8, 0.0f);
+    for (int i = 0; i < k; ++i) {
+        texels[i * 4] = float(stops.at(i).position);
+        const QVector4D &c = stops.at(i).color;
+        for (int j = 0; j < 4; ++j)
+            texels[(k + i) * 4 + j] = c[j];
+    }
+    gl.glBindTexture(GL_TEXTURE_2D, m_gradientTexture);
+    gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, k, 2, 0, GL_RGBA, GL_FLOAT, texels.constData());
+    gl.glBindTexture(GL_TEXTURE_2D, 0);
+    m_gradientDirty = false;
+}
+
+void TubeTextureRenderer::draw(QOpenGLFunctions &gl, const QMatrix4x4 &pmv,
+                               const TubeGeometry &style, const TubeLayout &layout)
+{
+    if (!m_program || m_textures.isEmpty())
+        return;
+    if (m_gradientDirty)
+        uploadGradient(gl);
+    if (!m_program->bind())
+        qDebug() << "BindRender _program failed";
+    m_program->setUniformValue(m_pmvMatrixLocation, pmv);
+    m_program->setUniformValue(m_stopCountLocation, qMax(1, m_stops.size()));
+    m_program->setUniformValue(m_displayModeLocation, style.displayMode);
+    m_program->setUniformValue(m_missingColorLocation, style.missingValueColor);
+    m_program->setUniformValue(m_widthColorLocation, style.widthColor);
+    // The eye is where the projection sends everything to infinity.
+    const QVector4D eye = pmv.inverted() * QVector4D(0.0f, 0.0f, 1.0f, 0.0f);
+    m_program->setUniformValue(m_eyeLocation, eye.toVector3DAffine());
+    m_program->setUniformValue(m_radiusLocation, layout.radius);
+    m_program->setUniformValue(m_halfAngleLocation, std::abs(0.5f * layout.step()));
+    m_program->setUniformValue(m_cellStepLocation, layout.step());
+    m_program->setUniformValue(m_timeStepLengthLocation, layout.timeStepLength);
+    gl.glActiveTexture(GL_TEXTURE1);
+    gl.glBindTexture(GL_TEXTURE_2D, m_gradientTexture);
+    gl.glActiveTexture(GL_TEXTURE0);
+    if (!m_mesh.bind())
+        qDebug() << "BindRender failed";
+    m_program->enableAttributeArray(0);
+    m_program->enableAttributeArray(1);
+    m_program->setAttributeBuffer(0, GL_FLOAT, 0, 3, stride);
+    m_program->setAttributeBuffer(1, GL_FLOAT, 3 * sizeof(float), 2, stride);
+    m_mesh.release();
+    for (int i = 0; i < m_textures.size(); ++i) {
+        const TubeTiling::Tile &tile = m_tiling.tiles.at(i);
+        m_program->setUniformValue(m_firstAttributeLocation, tile.firstAttribute);
+        m_program->setUniformValue(m_haloBeforeLocation, tile.haloBefore);
+        m_program->setUniformValue(m_tileTimesLocation, tile.timeCount);
+        gl.glBindTexture(GL_TEXTURE_2D, m_textures.at(i));
+        gl.glDrawArrays(GL_TRIANGLES, tile.firstVertex, tile.vertexCount);
+    }
+    gl.glBindTexture(GL_TEXTURE_2D, 0);
+    gl.glActiveTexture(GL_TEXTURE1);
+    gl.glBindTexture(GL_TEXTURE_2D, 0);
+    gl.glActiveTexture(GL_TEXTURE0);
+    m_program->disableAttributeArray(0);
+    m_program->disableAttributeArray(1);
+    m_program->release();
+}
