@@ -114,31 +114,44 @@ QRgb expectedColour(const Data &data, int a, int t, const ColorStops &stops)
 void TestTubeRender::pathsDrawTheSamePicture()
 {
     VireoGLWidget view;
-    const Data data = checkerData();
-    show(view, data);
+    show(view, checkerData());
     view.setCorrelationColor(QColor(255, 0, 0));
-    view.setSelection(Selection(data, 3, 4, 5, 8));
-    view.setCorrelation({Selection(data, 3, 4, 5, 8), Selection(data, 10, 1, 20, 24)});
-    // Down the tube from the start, and from the axis beside a few cells (where the
-    // narrowed cells of the width modes lie far behind the full chord).
-    const QVector<QPointF> poses = {{-1, -1}, {3.5f, 6.5f}, {11.5f, 22}, {0.5f, 38}};
-    for (int mode = 0; mode < 3; ++mode) {
-        view.setDisplayMode(mode);
-        for (const QPointF &pose : poses) {
-            if (pose.x() >= 0)
-                lookAt(view, float(pose.x()), float(pose.y()));
-            const QImage textures = frame(view, true);
-            const QImage vertices = frame(view, false);
-            const QString where =
-                QStringLiteral("mode %1 pose %2,%3").arg(mode).arg(pose.x()).arg(pose.y());
-            QVERIFY2(colourCount(vertices) > (mode == 1 ? 1 : 4), qPrintable(where));
-            QVERIFY2(mismatches(textures, vertices) == 0, qPrintable(where));
-            QVERIFY2(mismatches(vertices, textures) == 0, qPrintable(where));
+    // 12 attributes: each cell on its own chord; 300: the mesh joins runs of three cells.
+    for (int n : {300, 12}) {
+        const Data data = checkerData(n);
+        view.setData(data);
+        view.setSelection(Selection(data, 3, 4, 5, 8));
+        view.setCorrelation({Selection(data, 3, 4, 5, 8), Selection(data, n - 2, 1, 20, 24)});
+        // Down the tube from the start, and from the axis beside a few cells (where the
+        // narrowed cells of the width modes lie far behind the full chord).
+        const float k = n / 12.0f;
+        const QVector<QPointF> poses = {{-1, -1}, {3.5f * k, 6.5f}, {11.5f * k, 22}, {0.5f, 38}};
+        for (int mode = 0; mode < 3; ++mode) {
+            view.setDisplayMode(mode);
+            QTest::keyClick(&view, Qt::Key_O); // the starting pose
+            for (const QPointF &pose : poses) {
+                if (pose.x() >= 0)
+                    lookAt(view, float(pose.x()), float(pose.y()));
+                const QImage textures = frame(view, true);
+                const QImage vertices = frame(view, false);
+                const QString where = QStringLiteral("%1 attributes, mode %2, pose %3,%4")
+                                          .arg(n)
+                                          .arg(mode)
+                                          .arg(pose.x())
+                                          .arg(pose.y());
+                QVERIFY2(colourCount(vertices) > (mode == 1 ? 1 : 4), qPrintable(where));
+                // One pixel in 10,000 may differ: cells thinner than a pixel far down the
+                // tube fall either way, and the per-vertex quads leave pinholes where the
+                // rounding of neighbouring corners differs.
+                QVERIFY2(mismatches(textures, vertices) <= 16, qPrintable(where));
+                QVERIFY2(mismatches(vertices, textures) <= 16, qPrintable(where));
+            }
         }
     }
 
     // The colours themselves, from the layout: the middle of a cell seen from the axis in the
     // "Color" mode, the missing one in magenta, and the outlines on top.
+    const Data data = view.data();
     view.setDisplayMode(0);
     view.tubeRenderer().setTexturesAllowed(true);
     const ColorStops stops = view.tubeRenderer().geometry().colorStops;
@@ -200,7 +213,7 @@ void TestTubeRender::tilesJoinWithoutSeams()
 {
     VireoGLWidget view;
     show(view, checkerData());
-    // Tiles of 5 x 5 cells: 3 across the attributes, 8 along time.
+    // Arrays of 5 attributes (3 of them) with layers of 5 time steps (8 of them).
     for (int mode : {0, 2}) {
         view.setDisplayMode(mode);
         for (const QPointF &pose : {QPointF(-1, -1), QPointF(5, 10), QPointF(10, 20)}) {
@@ -209,9 +222,11 @@ void TestTubeRender::tilesJoinWithoutSeams()
             view.tubeRenderer().setMaxTileSize(0);
             const QImage whole = frame(view, true);
             QCOMPARE(view.tubeRenderer().textureRenderer().tileCount(), 1);
+            QCOMPARE(view.tubeRenderer().textureRenderer().layerCount(), 1);
             view.tubeRenderer().setMaxTileSize(5);
             const QImage tiled = frame(view, true);
-            QCOMPARE(view.tubeRenderer().textureRenderer().tileCount(), 24);
+            QCOMPARE(view.tubeRenderer().textureRenderer().tileCount(), 3);
+            QCOMPARE(view.tubeRenderer().textureRenderer().layerCount(), 8);
             QVERIFY(colourCount(whole) > 4);
             QCOMPARE(mismatches(tiled, whole), 0);
             QCOMPARE(mismatches(whole, tiled), 0);

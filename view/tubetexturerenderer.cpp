@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QOpenGLContext>
+#include <QOpenGLExtraFunctions>
 #include <QOpenGLFunctions>
 #include <QOpenGLShaderProgram>
 
@@ -12,13 +13,13 @@ namespace {
 
 const char *const vertexShaderSource = "#version 130\n"
                                        "in vec4 vertex;\n"
-                                       "in vec2 cell;\n"
+                                       "in float time;\n"
                                        "out vec3 wallPoint;\n"
-                                       "out vec2 cellPosition;\n"
+                                       "out float cellTime;\n"
                                        "uniform mat4 pmvMatrix;\n"
                                        "void main() {\n"
                                        "   wallPoint = vertex.xyz;\n"
-                                       "   cellPosition = cell;\n"
+                                       "   cellTime = time;\n"
                                        "   gl_Position = pmvMatrix * vertex;\n"
                                        "}\n";
 
@@ -31,8 +32,8 @@ const char *const vertexShaderSource = "#version 130\n"
 const char *const fragmentShaderSource =
     "#version 130\n"
     "in vec3 wallPoint;\n"
-    "in vec2 cellPosition;\n"
-    "uniform sampler2D values;\n"
+    "in float cellTime;\n"
+    "uniform sampler2DArray values;\n"
     "uniform sampler2D stops;\n"
     "uniform int stopCount;\n"
     "uniform int displayMode;\n"
@@ -43,9 +44,11 @@ const char *const fragmentShaderSource =
     "uniform float halfAngle;\n"
     "uniform float cellStep;\n"
     "uniform float timeStepLength;\n"
+    "uniform int attributeCount;\n"
     "uniform int firstAttribute;\n"
-    "uniform int haloBefore;\n"
-    "uniform int tileTimes;\n"
+    "uniform int tileAttributes;\n"
+    "uniform int timeCount;\n"
+    "uniform int rowsPerLayer;\n"
     "uniform int marchSteps;\n"
     "float stopPosition(int i) { return texelFetch(stops, ivec2(i, 0), 0).r; }\n"
     "vec3 stopColor(int i) { return texelFetch(stops, ivec2(i, 1), 0).rgb; }\n"
@@ -70,22 +73,24 @@ const char *const fragmentShaderSource =
     "   vec3 c = stopColor(lo);\n"
     "   return c + (stopColor(lo + 1) - c) * f;\n"
     "}\n"
-    "float valueAt(int a, int t) { return texelFetch(values, ivec2(a, t + haloBefore), 0).r; }\n"
+    "float valueAt(int a, int t) {\n"
+    "   ivec3 texel = ivec3(a - firstAttribute, t % rowsPerLayer, t / rowsPerLayer);\n"
+    "   return texelFetch(values, texel, 0).r;\n"
+    "}\n"
     "bool narrowedHit(int a, int t, out float value) {\n"
-    "   float centre = (float(firstAttribute + a) + 0.5) * cellStep;\n"
+    "   float centre = (float(a) + 0.5) * cellStep;\n"
     "   vec2 normal = vec2(cos(centre), sin(centre));\n"
     "   vec2 side = vec2(-normal.y, normal.x);\n"
     "   vec3 dir = wallPoint - eye;\n"
     "   float inner = dot(wallPoint.xy, normal);\n"
     "   float outward = dot(dir.xy, normal);\n"
     "   float dTime = -dir.z / timeStepLength;\n"
-    "   int last = textureSize(values, 0).y - haloBefore;\n"
     "   for (int i = 0; i <= marchSteps; ++i) {\n"
     "      float v = valueAt(a, t);\n"
     "      float w = halfAngle * min(abs(v), 1.0);\n"
     "      if (!isnan(v)) {\n"
     "         float s = outward > 0.0 ? (radius * cos(w) - inner) / outward : 0.0;\n"
-    "         float time = cellPosition.y + s * dTime;\n"
+    "         float time = cellTime + s * dTime;\n"
     "         vec2 q = wallPoint.xy + s * dir.xy;\n"
     "         if (time >= float(t) && time < float(t + 1) && abs(dot(q, side)) < radius * sin(w)) "
     "{\n"
@@ -95,16 +100,23 @@ const char *const fragmentShaderSource =
     "      }\n"
     "      if (outward <= 0.0 || dTime == 0.0)\n"
     "         return false;\n"
-    "      float next = (float(dTime > 0.0 ? t + 1 : t) - cellPosition.y) / dTime;\n"
+    "      float next = (float(dTime > 0.0 ? t + 1 : t) - cellTime) / dTime;\n"
     "      t += dTime > 0.0 ? 1 : -1;\n"
-    "      if (inner + next * outward > radius || t < -haloBefore || t >= last)\n"
+    "      if (inner + next * outward > radius || t < 0 || t >= timeCount)\n"
     "         return false;\n"
     "   }\n"
     "   return false;\n"
     "}\n"
     "void main() {\n"
-    "   int a = int(floor(cellPosition.x + 0.5));\n"
-    "   int t = clamp(int(floor(cellPosition.y)), 0, tileTimes - 1);\n"
+    "   float angle = atan(-wallPoint.y, wallPoint.x);\n"
+    "   if (angle < 0.0)\n"
+    "      angle += 6.283185307179586;\n"
+    "   int a = int(floor(float(attributeCount) * angle / 6.283185307179586));\n"
+    "   a = clamp(a, firstAttribute, firstAttribute + tileAttributes - 1);\n"
+    "   bool outside = cellTime < 0.0 || cellTime >= float(timeCount);\n"
+    "   if (outside && (displayMode & 2) == 0)\n"
+    "      discard;\n"
+    "   int t = clamp(int(floor(cellTime)), 0, timeCount - 1);\n"
     "   float v = valueAt(a, t);\n"
     "   if ((displayMode & 2) != 0) {\n"
     "      if (!narrowedHit(a, t, v))\n"
@@ -127,14 +139,14 @@ void clearErrors(QOpenGLFunctions &gl)
     }
 }
 
-void setNearest(QOpenGLFunctions &gl)
+void setNearest(QOpenGLFunctions &gl, GLenum target)
 {
     // No mipmaps: the default minifying filter would leave the texture
     // incomplete, and cells must never blend into their neighbours.
-    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    gl.glTexParameteri(target, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    gl.glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    gl.glTexParameteri(target, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    gl.glTexParameteri(target, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 }
 
 } // namespace
@@ -155,7 +167,7 @@ bool TubeTextureRenderer::initialize(QOpenGLFunctions &gl)
     m_program->addShaderFromSourceCode(QOpenGLShader::Vertex, vertexShaderSource);
     m_program->addShaderFromSourceCode(QOpenGLShader::Fragment, fragmentShaderSource);
     m_program->bindAttributeLocation("vertex", 0);
-    m_program->bindAttributeLocation("cell", 1);
+    m_program->bindAttributeLocation("time", 1);
     if (!m_program->link()) {
         qDebug() << "Tube textures unavailable:" << m_program->log();
         delete m_program;
@@ -173,17 +185,19 @@ bool TubeTextureRenderer::initialize(QOpenGLFunctions &gl)
     m_halfAngleLocation = m_program->uniformLocation("halfAngle");
     m_cellStepLocation = m_program->uniformLocation("cellStep");
     m_timeStepLengthLocation = m_program->uniformLocation("timeStepLength");
+    m_attributeCountLocation = m_program->uniformLocation("attributeCount");
     m_firstAttributeLocation = m_program->uniformLocation("firstAttribute");
-    m_haloBeforeLocation = m_program->uniformLocation("haloBefore");
-    m_tileTimesLocation = m_program->uniformLocation("tileTimes");
-    m_program->setUniformValue("marchSteps", TubeTiling::halo);
+    m_tileAttributesLocation = m_program->uniformLocation("tileAttributes");
+    m_timeCountLocation = m_program->uniformLocation("timeCount");
+    m_rowsPerLayerLocation = m_program->uniformLocation("rowsPerLayer");
+    m_program->setUniformValue("marchSteps", TubeTiling::margin);
     m_program->setUniformValue("values", 0);
     m_program->setUniformValue("stops", 1);
     m_program->release();
     m_mesh.create();
     gl.glGenTextures(1, &m_gradientTexture);
     gl.glBindTexture(GL_TEXTURE_2D, m_gradientTexture);
-    setNearest(gl);
+    setNearest(gl, GL_TEXTURE_2D);
     gl.glBindTexture(GL_TEXTURE_2D, 0);
     m_gradientDirty = true;
     return true;
@@ -231,12 +245,13 @@ TubeGeometry::Status TubeTextureRenderer::upload(QOpenGLFunctions &gl, const Tub
         data.values.size() < qint64(n) * m)
         return TubeGeometry::Empty;
     GLint limit = 0;
+    GLint layers = 0;
     gl.glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limit);
-    // The halo rows count against the limit too.
-    const int timeLimit = qMax(1, int(limit) - 2 * TubeTiling::halo);
-    const int attributeCells = maxTileSize > 0 ? qMin(maxTileSize, int(limit)) : int(limit);
-    const int timeCells = maxTileSize > 0 ? qMin(maxTileSize, timeLimit) : timeLimit;
-    m_tiling = TubeTiling(layout, qMax(attributeCells, 1), timeCells, TubeTiling::halo);
+    gl.glGetIntegerv(GL_MAX_ARRAY_TEXTURE_LAYERS, &layers);
+    const int side = maxTileSize > 0 ? qMin(maxTileSize, int(limit)) : int(limit);
+    m_tiling = TubeTiling(layout, qMax(side, 1), qMax(side, 1), int(layers));
+    if (m_tiling.tiles.isEmpty())
+        return TubeGeometry::TooLarge;
     QVector<float> mesh;
     if (!m_tiling.buildMesh(layout, mesh)) {
         m_tiling = TubeTiling();
@@ -256,7 +271,7 @@ TubeGeometry::Status TubeTextureRenderer::upload(QOpenGLFunctions &gl, const Tub
     bool uploaded = gl.glGetError() == GL_NO_ERROR;
     for (int i = 0; uploaded && i < m_textures.size(); ++i)
         uploaded = uploadTile(gl, data, m_tiling.tiles.at(i), m_textures.at(i), staging);
-    gl.glBindTexture(GL_TEXTURE_2D, 0);
+    gl.glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
     if (!uploaded) {
         releaseValues(gl);
         return TubeGeometry::OutOfMemory;
@@ -264,7 +279,8 @@ TubeGeometry::Status TubeTextureRenderer::upload(QOpenGLFunctions &gl, const Tub
     ++m_valueUploadCount;
     m_valueBytes = 0;
     for (const TubeTiling::Tile &tile : m_tiling.tiles)
-        m_valueBytes += qint64(tile.attributeCount) * tile.textureRows() * qint64(sizeof(float));
+        m_valueBytes += qint64(tile.attributeCount) * m_tiling.rowsPerLayer() *
+                        m_tiling.layerCount() * qint64(sizeof(float));
     return TubeGeometry::Built;
 }
 
@@ -272,14 +288,17 @@ bool TubeTextureRenderer::uploadTile(QOpenGLFunctions &gl, const Data &data,
                                      const TubeTiling::Tile &tile, unsigned int texture,
                                      QVector<float> &staging)
 {
+    QOpenGLExtraFunctions *gl3 = QOpenGLContext::currentContext()->extraFunctions();
     const int width = tile.attributeCount;
-    const int height = tile.textureRows();
-    gl.glBindTexture(GL_TEXTURE_2D, texture);
-    setNearest(gl);
-    gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_R32F, width, height, 0, GL_RED, GL_FLOAT, nullptr);
+    const int rows = m_tiling.rowsPerLayer();
+    const int timeCount = data.timeCount();
+    gl.glBindTexture(GL_TEXTURE_2D_ARRAY, texture);
+    setNearest(gl, GL_TEXTURE_2D_ARRAY);
+    gl3->glTexImage3D(GL_TEXTURE_2D_ARRAY, 0, GL_R32F, width, rows, m_tiling.layerCount(), 0,
+                      GL_RED, GL_FLOAT, nullptr);
     if (gl.glGetError() != GL_NO_ERROR)
         return false;
-    const int rowsPerChunk = qBound(1, stagingFloats / width, height);
+    const int rowsPerChunk = qBound(1, stagingFloats / width, rows);
     if (staging.size() < rowsPerChunk * width) {
         try {
             staging.resize(rowsPerChunk * width);
@@ -287,11 +306,14 @@ bool TubeTextureRenderer::uploadTile(QOpenGLFunctions &gl, const Data &data,
             return false;
         }
     }
-    for (int row = 0; row < height; row += rowsPerChunk) {
-        const int rows = qMin(rowsPerChunk, height - row);
-        TubeTiling::copyRows(data, tile, row, rows, staging.data());
-        gl.glTexSubImage2D(GL_TEXTURE_2D, 0, 0, row, width, rows, GL_RED, GL_FLOAT,
-                           staging.constData());
+    for (int layer = 0; layer < m_tiling.layerCount(); ++layer) {
+        const int layerRows = qMin(rows, timeCount - layer * rows);
+        for (int row = 0; row < layerRows; row += rowsPerChunk) {
+            const int count = qMin(rowsPerChunk, layerRows - row);
+            TubeTiling::copyRows(data, tile, layer * rows + row, count, staging.data());
+            gl3->glTexSubImage3D(GL_TEXTURE_2D_ARRAY, 0, 0, row, layer, width, count, 1, GL_RED,
+                                 GL_FLOAT, staging.constData());
+        }
     }
     return gl.glGetError() == GL_NO_ERROR;
 }
@@ -341,6 +363,9 @@ void TubeTextureRenderer::draw(QOpenGLFunctions &gl, const QMatrix4x4 &pmv,
     m_program->setUniformValue(m_halfAngleLocation, std::abs(0.5f * layout.step()));
     m_program->setUniformValue(m_cellStepLocation, layout.step());
     m_program->setUniformValue(m_timeStepLengthLocation, layout.timeStepLength);
+    m_program->setUniformValue(m_attributeCountLocation, layout.attributeCount);
+    m_program->setUniformValue(m_timeCountLocation, layout.timeCount);
+    m_program->setUniformValue(m_rowsPerLayerLocation, m_tiling.rowsPerLayer());
     gl.glActiveTexture(GL_TEXTURE1);
     gl.glBindTexture(GL_TEXTURE_2D, m_gradientTexture);
     gl.glActiveTexture(GL_TEXTURE0);
@@ -349,17 +374,16 @@ void TubeTextureRenderer::draw(QOpenGLFunctions &gl, const QMatrix4x4 &pmv,
     m_program->enableAttributeArray(0);
     m_program->enableAttributeArray(1);
     m_program->setAttributeBuffer(0, GL_FLOAT, 0, 3, stride);
-    m_program->setAttributeBuffer(1, GL_FLOAT, 3 * sizeof(float), 2, stride);
+    m_program->setAttributeBuffer(1, GL_FLOAT, 3 * sizeof(float), 1, stride);
     m_mesh.release();
     for (int i = 0; i < m_textures.size(); ++i) {
         const TubeTiling::Tile &tile = m_tiling.tiles.at(i);
         m_program->setUniformValue(m_firstAttributeLocation, tile.firstAttribute);
-        m_program->setUniformValue(m_haloBeforeLocation, tile.haloBefore);
-        m_program->setUniformValue(m_tileTimesLocation, tile.timeCount);
-        gl.glBindTexture(GL_TEXTURE_2D, m_textures.at(i));
+        m_program->setUniformValue(m_tileAttributesLocation, tile.attributeCount);
+        gl.glBindTexture(GL_TEXTURE_2D_ARRAY, m_textures.at(i));
         gl.glDrawArrays(GL_TRIANGLES, tile.firstVertex, tile.vertexCount);
     }
-    gl.glBindTexture(GL_TEXTURE_2D, 0);
+    gl.glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
     gl.glActiveTexture(GL_TEXTURE1);
     gl.glBindTexture(GL_TEXTURE_2D, 0);
     gl.glActiveTexture(GL_TEXTURE0);

@@ -34,8 +34,9 @@ public:
     void releaseResources();
     bool isInitialized() const { return m_program != nullptr; }
 
-    // The values of data as textures and the mesh over them; maxTileSize 0
-    // takes the GL limit. Anything but Built leaves nothing uploaded.
+    // The values of data as texture arrays and the mesh over them; maxTileSize
+    // (0: the GL limit) bounds the attributes of an array and the time steps
+    // of a layer. Anything but Built leaves nothing uploaded.
     TubeGeometry::Status upload(QOpenGLFunctions &gl, const TubeLayout &layout, const Data &data,
                                 int maxTileSize);
     void releaseValues(QOpenGLFunctions &gl);
@@ -48,6 +49,7 @@ public:
     int valueUploadCount() const { return m_valueUploadCount; }
     qint64 valueBytes() const { return m_valueBytes; }
     int tileCount() const { return m_tiling.tiles.size(); }
+    int layerCount() const { return m_tiling.layerCount(); }
 
 private:
     bool uploadTile(QOpenGLFunctions &gl, const Data &data, const TubeTiling::Tile &tile,
@@ -73,9 +75,11 @@ private:
     int m_halfAngleLocation = -1;
     int m_cellStepLocation = -1;
     int m_timeStepLengthLocation = -1;
+    int m_attributeCountLocation = -1;
     int m_firstAttributeLocation = -1;
-    int m_haloBeforeLocation = -1;
-    int m_tileTimesLocation = -1;
+    int m_tileAttributesLocation = -1;
+    int m_timeCountLocation = -1;
+    int m_rowsPerLayerLocation = -1;
 };
 
 #endif // VIREO_VIEW_TUBETEXTURERENDERER_H

@@ -6,11 +6,16 @@
 
 #include <QVector>
 
-// How the values are cut into float textures no side of which exceeds the
-// GL limit, and the coarse wall drawn over each: one flat quad per attribute
-// of a tile, as long as the tile (the wall is straight along the axis, so the
-// cells need no vertices of their own). The fragment shader finds the cell
-// from the quad's coordinates. No OpenGL here.
+// How the values are cut into float texture arrays whose sides stay within
+// the GL limits (time steps run down the rows of one layer, then on in the
+// next), and the coarse wall drawn over them: flat quads along the whole
+// tube (the wall is straight along the axis, so the cells need no vertices of
+// their own), one per attribute up to maxSegments round the tube, else one
+// per run of neighbouring attributes (thin slivers by the thousand cost a
+// software rasterizer more than all the cells). Attributes past the widest
+// texture go to further arrays, split along the quads' own edges. The
+// fragment shader finds the cell from its angle and the quad's time
+// coordinate. No OpenGL here.
 class TubeTiling
 {
 public:
@@ -18,41 +23,45 @@ public:
     {
         int firstAttribute = 0;
         int attributeCount = 0;
-        int firstTime = 0;
-        int timeCount = 0;
         int firstVertex = 0;
         int vertexCount = 0;
-        // Rows of the neighbouring tiles copied before and after the tile's own:
-        // a ray followed outwards to a narrowed cell may end past the tile.
-        int haloBefore = 0;
-        int haloAfter = 0;
-        int textureRows() const { return haloBefore + timeCount + haloAfter; }
     };
 
-    // x, y, z, then the cell coordinates inside the tile: attribute (constant
-    // over a quad) and time (0 at the tile's first time step).
-    static constexpr int floatsPerVertex = 5;
+    // x, y, z, then the time (0 at the first time step).
+    static constexpr int floatsPerVertex = 4;
     static constexpr int verticesPerQuad = 6;
-    // Rows a tile borrows from each neighbour: as many as cells a ray is
-    // followed through, looking for a narrowed cell.
-    static constexpr int halo = 64;
+    // Time steps the wall runs on past each end of the data, and the most
+    // cells a ray is followed through looking for a narrowed cell: seen from
+    // near an end, a narrowed cell there lies where no full chord is.
+    static constexpr int margin = 64;
+    // Past this many the chords of single cells differ from those of runs of
+    // cells by less than 0.001 of the radius.
+    static constexpr int maxSegments = 128;
 
     TubeTiling() = default;
-    // Tiles of at most attributeCells x timeCells cells, each with up to halo
-    // rows of its neighbours on either side.
-    TubeTiling(const TubeLayout &layout, int attributeCells, int timeCells, int halo);
+    // Arrays at most attributeCells wide with layers of at most rowCells time
+    // steps; no tiles when more than maxLayers layers would be needed.
+    TubeTiling(const TubeLayout &layout, int attributeCells, int rowCells, int maxLayers);
 
     qint64 vertexCount() const;
+    int attributesPerSegment() const { return m_attributesPerSegment; }
+    int rowsPerLayer() const { return m_rowsPerLayer; }
+    int layerCount() const { return m_layerCount; }
     // The quads of every tile, in tile order; false when the list cannot be
     // allocated.
     bool buildMesh(const TubeLayout &layout, QVector<float> &vertices) const;
-    // Rows firstRow .. firstRow + rowCount - 1 of the tile's texture (its
-    // halo included) as floats, one time step a row: the texture's layout.
+    // Time steps firstTime .. firstTime + timeCount - 1 of the tile's
+    // attributes as floats, one time step a row: the texture's layout.
     // Missing values stay NaN.
-    static void copyRows(const Data &data, const Tile &tile, int firstRow, int rowCount,
+    static void copyRows(const Data &data, const Tile &tile, int firstTime, int timeCount,
                          float *out);
 
     QVector<Tile> tiles;
+
+private:
+    int m_attributesPerSegment = 1;
+    int m_rowsPerLayer = 0;
+    int m_layerCount = 0;
 };
 
 #endif // VIREO_VIEW_TUBETILING_H
