@@ -11,16 +11,22 @@
 
 namespace {
 
+// The wall runs on past the data's ends only where a narrowed cell may be
+// seen there (the width modes): elsewhere it would cost a discarded fragment
+// for most of the screen when the camera is near an end.
 const char *const vertexShaderSource = "#version 130\n"
                                        "in vec4 vertex;\n"
                                        "in float time;\n"
                                        "out vec3 wallPoint;\n"
                                        "out float cellTime;\n"
                                        "uniform mat4 pmvMatrix;\n"
+                                       "uniform float reach;\n"
+                                       "uniform float lastTime;\n"
+                                       "uniform float stepLength;\n"
                                        "void main() {\n"
-                                       "   wallPoint = vertex.xyz;\n"
-                                       "   cellTime = time;\n"
-                                       "   gl_Position = pmvMatrix * vertex;\n"
+                                       "   cellTime = clamp(time, -reach, lastTime + reach);\n"
+                                       "   wallPoint = vec3(vertex.xy, -(cellTime * stepLength));\n"
+                                       "   gl_Position = pmvMatrix * vec4(wallPoint, 1.0);\n"
                                        "}\n";
 
 // The same colour rules as the per-vertex cells: the stops' lookup, the
@@ -74,7 +80,8 @@ const char *const fragmentShaderSource =
     "   return c + (stopColor(lo + 1) - c) * f;\n"
     "}\n"
     "float valueAt(int a, int t) {\n"
-    "   ivec3 texel = ivec3(a - firstAttribute, t % rowsPerLayer, t / rowsPerLayer);\n"
+    "   int layer = int((float(t) + 0.5) / float(rowsPerLayer));\n"
+    "   ivec3 texel = ivec3(a - firstAttribute, t - layer * rowsPerLayer, layer);\n"
     "   return texelFetch(values, texel, 0).r;\n"
     "}\n"
     "bool narrowedHit(int a, int t, out float value) {\n"
@@ -191,6 +198,9 @@ bool TubeTextureRenderer::initialize(QOpenGLFunctions &gl)
     m_timeCountLocation = m_program->uniformLocation("timeCount");
     m_rowsPerLayerLocation = m_program->uniformLocation("rowsPerLayer");
     m_program->setUniformValue("marchSteps", TubeTiling::margin);
+    m_reachLocation = m_program->uniformLocation("reach");
+    m_lastTimeLocation = m_program->uniformLocation("lastTime");
+    m_stepLengthLocation = m_program->uniformLocation("stepLength");
     m_program->setUniformValue("values", 0);
     m_program->setUniformValue("stops", 1);
     m_program->release();
@@ -365,6 +375,10 @@ void TubeTextureRenderer::draw(QOpenGLFunctions &gl, const QMatrix4x4 &pmv,
     m_program->setUniformValue(m_timeStepLengthLocation, layout.timeStepLength);
     m_program->setUniformValue(m_attributeCountLocation, layout.attributeCount);
     m_program->setUniformValue(m_timeCountLocation, layout.timeCount);
+    m_program->setUniformValue(m_reachLocation,
+                               float((style.displayMode & 2) ? TubeTiling::margin : 0));
+    m_program->setUniformValue(m_lastTimeLocation, float(layout.timeCount));
+    m_program->setUniformValue(m_stepLengthLocation, layout.timeStepLength);
     m_program->setUniformValue(m_rowsPerLayerLocation, m_tiling.rowsPerLayer());
     gl.glActiveTexture(GL_TEXTURE1);
     gl.glBindTexture(GL_TEXTURE_2D, m_gradientTexture);

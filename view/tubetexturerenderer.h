@@ -79,6 +79,9 @@ private:
     int m_firstAttributeLocation = -1;
     int m_tileAttributesLocation = -1;
     int m_timeCountLocation = -1;
+    int m_reachLocation = -1;
+    int m_lastTimeLocation = -1;
+    int m_stepLengthLocation = -1;
     int m_rowsPerLayerLocation = -1;
 };
 
