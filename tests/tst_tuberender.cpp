@@ -1,3 +1,4 @@
+#include "view/tubetiling.h"
 #include "view/vireoglwidget.h"
 
 #include <QtTest>
@@ -14,6 +15,7 @@ private slots:
     void styleChangesUploadNoValues();
     void tilesJoinWithoutSeams();
     void pickingLandsOnTheDrawnCell();
+    void tilingSharesOutTheValues();
 };
 
 namespace {
@@ -267,6 +269,47 @@ void TestTubeRender::pickingLandsOnTheDrawnCell()
             }
         }
         QVERIFY(checked > 50);
+    }
+}
+
+void TestTubeRender::tilingSharesOutTheValues()
+{
+    // Each row: data shape, texture side, layer limit; arrays, layers, rows a layer, attributes
+    // a quad (0 arrays: too large).
+    struct Row
+    {
+        int n, m, side, maxLayers;
+        int arrays, layers, rows, perQuad;
+    };
+    const Row rows[] = {
+        {12, 40, 16384, 2048, 1, 1, 40, 1},
+        {12, 40, 5, 2048, 3, 8, 5, 1},
+        {200, 50000, 16384, 2048, 1, 4, 12500, 2}, // rows shared out evenly
+        {1000, 100000, 16384, 2048, 1, 7, 14286, 8},
+        {20000, 10, 16384, 2048, 2, 1, 10, 157},
+        {3, 10000, 100, 99, 0, 0, 0, 1},
+    };
+    for (const Row &r : rows) {
+        const TubeLayout layout(r.n, r.m);
+        const TubeTiling tiling(layout, r.side, r.side, r.maxLayers);
+        const QString row = QStringLiteral("%1 x %2").arg(r.n).arg(r.m);
+        QVERIFY2(tiling.tiles.size() == r.arrays && tiling.layerCount() == r.layers &&
+                     tiling.rowsPerLayer() == r.rows,
+                 qPrintable(row));
+        if (r.arrays == 0)
+            continue;
+        QCOMPARE(tiling.attributesPerSegment(), r.perQuad);
+        // Every attribute in exactly one array, every time step in a layer.
+        QCOMPARE(tiling.tiles.last().firstAttribute + tiling.tiles.last().attributeCount, r.n);
+        QVERIFY(qint64(r.layers) * r.rows >= r.m && (r.layers - 1) * r.rows < r.m);
+        // The quads close the tube: the last edge meets the first.
+        QVector<float> mesh;
+        QVERIFY(tiling.buildMesh(layout, mesh));
+        // At most one quad more an array where an array's end splits a run.
+        const int quads = mesh.size() / (6 * 4);
+        const int least = (r.n + r.perQuad - 1) / r.perQuad;
+        QVERIFY2(quads >= least && quads <= least + r.arrays - 1, qPrintable(row));
+        QVERIFY(qAbs(mesh.at(mesh.size() - 6 * 4) - mesh.at(2 * 4)) < 1e-5f);
     }
 }
 

@@ -26,7 +26,8 @@ public:
     TubeTextureRenderer(const TubeTextureRenderer &) = delete;
     TubeTextureRenderer &operator=(const TubeTextureRenderer &) = delete;
 
-    // Float textures, GLSL 1.30 and texelFetch: desktop GL 3.0 and up.
+    // Float textures, texture arrays, GLSL 1.30 and texelFetch: desktop GL
+    // 3.0 and up.
     static bool isSupported(const QOpenGLContext &context);
 
     // In the GL context. False when the shaders do not build.
