@@ -1,12 +1,17 @@
 // Times an "All data" correlation search of a 10-attribute x 100-step model
 // on 200 attributes x 50,000 time steps, then the replay of its scores with
-// another threshold.
+// another threshold; how soon a stop is honoured and how progress moves; and
+// the peak memory added by a search for one whole attribute.
 #include "operations/correlation.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QTextStream>
+#include <QThread>
+#include <QThreadPool>
+
+#include <QFile>
 
 #include <cmath>
 #include <ctime>
@@ -66,6 +71,42 @@ void report(QTextStream &out, const char *what, qint64 windows, const Run &run)
     out.flush();
 }
 
+// Kilobytes of a field of /proc/self/status, such as "VmHWM:".
+qint64 statusKb(const char *field)
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray text = status.readAll();
+    const int at = text.indexOf(field) + int(qstrlen(field));
+    return text.mid(at, text.indexOf('\n', at) - at).trimmed().split(' ').first().toLongLong();
+}
+
+// Polls the progress of a search, asks it to stop after a while and times
+// how long the pool thread takes to give up.
+void stopLatency(QTextStream &out, const Selection &model)
+{
+    auto *task = new Correlation(Correlation::AllData, model, 0.1, {});
+    QElapsedTimer timer;
+    timer.start();
+    task->start();
+    int last = 0;
+    int largestStep = 0;
+    while (timer.elapsed() < 400) {
+        const int p = task->progress();
+        largestStep = std::max(largestStep, p - last);
+        last = p;
+    }
+    QElapsedTimer stop;
+    stop.start();
+    task->requestStop();
+    QThreadPool::globalInstance()->waitForDone();
+    out << "stop: honoured after " << QString::number(stop.nsecsElapsed() / 1e6, 'f', 1)
+        << " ms at " << last << " %, largest progress step polled " << largestStep << " %\n";
+    out.flush();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -84,5 +125,18 @@ int main(int argc, char *argv[])
     report(out, "compute (threshold 0.10)", windows, computed);
     const Run replayed = search(model, 0.20, computed.scores);
     report(out, "replay  (threshold 0.20)", windows, replayed);
+    stopLatency(out, model);
+
+    // The peak resident size is reset where the kernel allows it.
+    QFile clear("/proc/self/clear_refs");
+    const bool reset = clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+    clear.close();
+    const qint64 before = statusKb("VmRSS:");
+    const Selection attribute(data, 20, 20, 0, times - 1);
+    const Run one = search(attribute, 0.10, {});
+    report(out, "one attribute", attribute.data.attributeCount(), one);
+    out << "one attribute: peak memory " << (reset ? "" : "(not reset) ")
+        << (statusKb("VmHWM:") - before) / 1024 << " MB above the "
+        << qint64(attributes) * times * 8 / (1 << 20) << " MB table\n";
     return 0;
 }

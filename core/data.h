@@ -32,10 +32,20 @@ public:
         return values.at(qsizetype(timeIndex) * attributes.size() + attributeIndex);
     }
 
-    // Qt 5 containers cannot exceed 2^31 bytes; sizes are checked against this
-    // before anything is allocated, so a huge file fails instead of aborting.
-    static constexpr qint64 maxValueCount() { return (qint64(INT_MAX) - 64) / qint64(sizeof(double)); }
-    static bool canHold(qint64 timeCount, qint64 attributeCount);
+    // Qt 5 containers cannot exceed 2^31 bytes, header included; sizes are
+    // checked against this before anything is allocated, so a huge input
+    // fails instead of aborting.
+    static constexpr qint64 maxElementCount(qint64 elementSize)
+    {
+        return (qint64(INT_MAX) - 64) / elementSize;
+    }
+    static constexpr qint64 maxValueCount() { return maxElementCount(sizeof(double)); }
+    static bool canHold(qint64 timeCount, qint64 attributeCount,
+                        qint64 valueLimit = maxValueCount());
+    // Why a table of that size cannot be made, for a failure message; empty
+    // when it can.
+    static QString sizeProblem(qint64 timeCount, qint64 attributeCount,
+                               qint64 valueLimit = maxValueCount());
 
     QVector<QString> attributes;
     QVector<double> values;

@@ -39,9 +39,36 @@ void Task::fail(const QString &message)
 
 void Task::setProgress(int value)
 {
-    if (m_progress.exchange(value) == value)
+    if (m_progress.load(std::memory_order_relaxed) == value || m_progress.exchange(value) == value)
         return;
+    if (m_observer)
+        m_observer(value);
     QMetaObject::invokeMethod(this, &Task::deliverProgress, Qt::QueuedConnection);
+}
+
+bool Task::checkpoint(int percentage)
+{
+    if (isStopRequested()) {
+        dispose();
+        return false;
+    }
+    setProgress(percentage);
+    return true;
+}
+
+bool Task::checkpoint(qint64 done, qint64 total)
+{
+    // Most calls move less than a percent; a product tells so without dividing.
+    const int current = progress();
+    const bool same =
+        done < total && total < (qint64(1) << 56) && done * 100 < (current + 1) * total;
+    return checkpoint(same ? current : percent(done, total));
+}
+
+void Task::claimMemory(qint64 bytes) const
+{
+    if (bytes > m_memoryLimit)
+        throw std::bad_alloc();
 }
 
 void Task::dispose()
@@ -80,8 +107,12 @@ int Task::percent(qint64 done, qint64 total)
 
 void Task::deliverProgress()
 {
-    if (!isStopRequested())
-        emit progressChanged(this);
+    // Several notifications may be queued for one value, read when delivered.
+    const int value = progress();
+    if (isStopRequested() || value == m_delivered)
+        return;
+    m_delivered = value;
+    emit progressChanged(this);
 }
 
 void Task::deliverFinished()

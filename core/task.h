@@ -6,6 +6,9 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
+#include <limits>
+#include <new>
 
 // A piece of background work run once on the global thread pool. The object
 // lives on the thread that created it (the user-interface thread); run() works
@@ -20,7 +23,14 @@ class Task : public QObject, public QRunnable
     Q_OBJECT
 
 public:
-    enum Status { Idle = 0, Running = 1, StopRequested = 2, Done = 4, Failed = 5 };
+    enum Status
+    {
+        Idle = 0,
+        Running = 1,
+        StopRequested = 2,
+        Done = 4,
+        Failed = 5
+    };
 
     Task();
     ~Task() override;
@@ -33,6 +43,16 @@ public:
     int status() const { return m_status.load(); }
     QString errorMessage() const { return m_errorMessage; }
 
+    // Bytes the task may claim for its working copies; tests lower it to
+    // provoke what exhausted memory does.
+    void setMemoryLimit(qint64 bytes) { m_memoryLimit = bytes; }
+    // Sees every new progress value on the pool thread, where notifications
+    // only show the latest; for tests.
+    void setProgressObserver(const std::function<void(int)> &observer) { m_observer = observer; }
+
+    // Percentage of done out of total, in 64 bits, clamped to 0..100.
+    static int percent(qint64 done, qint64 total);
+
 signals:
     void finished(Task *task);
     void progressChanged(Task *task);
@@ -42,13 +62,28 @@ protected:
     void fail(const QString &message);
     void setProgress(int value);
     void dispose();
+    // Disposes of the task on a stop request, else reports the progress.
+    // False once the task is gone: the caller must return at once.
+    bool checkpoint(int percentage);
+    bool checkpoint(qint64 done, qint64 total);
+    // Behaves as a failed allocation when bytes exceed the memory limit.
+    void claimMemory(qint64 bytes) const;
+    // Runs work; false when memory ran out, which must end the task, never
+    // the program.
+    template <typename Work> static bool withinMemory(Work &&work)
+    {
+        try {
+            work();
+            return true;
+        } catch (const std::bad_alloc &) {
+            return false;
+        }
+    }
     // Running -> Done; false when a stop was requested meanwhile, in which
     // case the task has disposed of itself and the caller must return.
     bool complete();
     // Ends a successful run: emits finished once the result is stored.
     void announceFinished();
-    // Percentage of done out of total, in 64 bits, clamped to 0..100.
-    static int percent(qint64 done, qint64 total);
 
 private:
     bool exchangeStatus(int expected, int desired);
@@ -58,11 +93,13 @@ private:
     std::atomic<int> m_progress{0};
     std::atomic<int> m_status{Idle};
     QString m_errorMessage;
+    qint64 m_memoryLimit = std::numeric_limits<qint64>::max();
+    std::function<void(int)> m_observer;
+    int m_delivered = 0; // last progress notified, on the object's thread
 };
 
 // A task with a typed result, stored by run() just before finished().
-template <typename T>
-class TypedTask : public Task
+template <typename T> class TypedTask : public Task
 {
 public:
     T result() const { return m_result; }

@@ -30,16 +30,8 @@ LineReader::LineReader(QIODevice *device, qint64 blockSize)
 
 bool LineReader::readLine(const char *&begin, const char *&end)
 {
-    if (!m_started) {
-        m_started = true;
-        while (m_end < 3 && !m_atEnd)
-            if (!refill())
-                return false;
-        if (m_end >= 3 && std::memcmp(m_buffer.data(), "\xEF\xBB\xBF", 3) == 0) {
-            m_begin = 3;
-            m_consumed = 3;
-        }
-    }
+    if (m_lineStart && !skipMark())
+        return false;
     for (;;) {
         const size_t lineEnd = findLineEnd();
         if (lineEnd == m_end && !m_atEnd) {
@@ -47,23 +39,59 @@ bool LineReader::readLine(const char *&begin, const char *&end)
                 return false;
             continue;
         }
-        // A CR that ends the buffer may be the first half of a CR LF.
-        if (lineEnd + 1 == m_end && m_buffer[lineEnd] == '\r' && !m_atEnd) {
-            if (!refill())
-                return false;
-            continue;
-        }
         if (lineEnd == m_end && m_begin == m_end)
             return false; // end of the device, nothing left
         size_t next = std::min(lineEnd + 1, m_end);
-        if (lineEnd < m_end && m_buffer[lineEnd] == '\r' && next < m_end && m_buffer[next] == '\n')
-            ++next;
+        if (lineEnd < m_end && m_buffer[lineEnd] == '\r') {
+            while (next < m_end && m_buffer[next] == '\r')
+                ++next;
+            // The run of CRs may go on, or end in an LF, past the buffer.
+            if (next == m_end && !m_atEnd) {
+                if (!refill())
+                    return false;
+                continue;
+            }
+            if (next < m_end && m_buffer[next] == '\n')
+                ++next;
+        }
         begin = m_buffer.data() + m_begin;
         end = m_buffer.data() + lineEnd;
         m_consumed += qint64(next - m_begin);
         m_begin = next;
+        m_lineStart = true;
         return true;
     }
+}
+
+bool LineReader::startsWithUtf16Mark()
+{
+    if (!fill(2))
+        return false;
+    const size_t left = m_end - m_begin;
+    const unsigned char *start = reinterpret_cast<const unsigned char *>(m_buffer.data()) + m_begin;
+    return left >= 2 &&
+           ((start[0] == 0xFF && start[1] == 0xFE) || (start[0] == 0xFE && start[1] == 0xFF));
+}
+
+bool LineReader::fill(size_t bytes)
+{
+    while (m_end - m_begin < bytes && !m_atEnd) {
+        if (!refill())
+            return false;
+    }
+    return true;
+}
+
+bool LineReader::skipMark()
+{
+    if (!fill(3))
+        return false;
+    m_lineStart = false;
+    if (m_end - m_begin >= 3 && std::memcmp(m_buffer.data() + m_begin, "\xEF\xBB\xBF", 3) == 0) {
+        m_begin += 3;
+        m_consumed += 3;
+    }
+    return true;
 }
 
 size_t LineReader::findLineEnd()

@@ -8,9 +8,10 @@
 class QIODevice;
 
 // Splits a device into lines without decoding them, reading it in large
-// blocks. A line ends at LF, CR LF or a lone CR; a UTF-8 byte order mark at
-// the very start is skipped. A line is only as long as the device makes it:
-// the buffer grows to hold the longest line.
+// blocks. A line ends at LF, or at a run of CRs with or without an LF after
+// it (Windows writers may double the CR). A UTF-8 byte order mark that starts
+// a line is skipped: files joined together carry one per part. A line is only
+// as long as the device makes it: the buffer grows to hold the longest line.
 class LineReader
 {
 public:
@@ -19,6 +20,9 @@ public:
     // The next line, without its end, as [begin, end) valid until the next
     // call. False at the end of the device or when reading failed.
     bool readLine(const char *&begin, const char *&end);
+    // Whether the device starts with a UTF-16 byte order mark; ask before
+    // the first line.
+    bool startsWithUtf16Mark();
 
     bool hasError() const { return m_error; }
     // Bytes of the device taken by the lines returned so far, line ends included.
@@ -26,6 +30,8 @@ public:
 
 private:
     size_t findLineEnd();
+    bool fill(size_t bytes);
+    bool skipMark();
     bool refill();
 
     QIODevice *m_device;
@@ -39,7 +45,7 @@ private:
     size_t m_nextCr = 0;
     bool m_atEnd = false;
     bool m_error = false;
-    bool m_started = false;
+    bool m_lineStart = true;
     qint64 m_consumed = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "io/measurementindex.h"
 
+#include "io/csvfield.h"
+
 #include <algorithm>
 
 int MeasurementIndex::addName(const char *begin, const char *end)
@@ -7,8 +9,9 @@ int MeasurementIndex::addName(const char *begin, const char *end)
     const int found = column(begin, end);
     if (found >= 0)
         return found;
-    const int length = int(end - begin);
-    const QString name = QString::fromLocal8Bit(begin, length);
+    const int length = int(end - begin); // callers keep names below CsvField::maxLength()
+    QString name;
+    CsvField::decode(begin, end, name);
     int result = m_columnOfName.value(name, -1);
     if (result < 0) {
         result = m_names.size();

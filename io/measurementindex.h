@@ -16,7 +16,7 @@ class MeasurementIndex
 {
 public:
     // Column of the name written as [begin, end), added if new. Names are
-    // decoded with the locale's codec; spellings that decode alike share one.
+    // UTF-8; spellings that decode alike share one.
     int addName(const char *begin, const char *end);
     // Column of a known name, -1 otherwise.
     int column(const char *begin, const char *end) const;

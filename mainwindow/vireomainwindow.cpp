@@ -1,10 +1,19 @@
 #include "mainwindow/vireomainwindow.h"
 
 #include "core/task.h"
+#include "io/csvexporter.h"
 #include "io/filereader.h"
 #include "mainwindow/csvlayout.h"
+#include "mainwindow/profile.h"
+#include "mainwindow/selectionpanels.h"
+#include "mainwindow/stepeditors.h"
+#include "operations/agregation.h"
+#include "operations/correlation.h"
+#include "operations/normalization.h"
+#include "operations/reorganization.h"
 #include "ui_vireomainwindow.h"
 #include "widgets/colorbrewerdialog.h"
+#include "widgets/keysconfigurationdialog.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -29,10 +38,17 @@ QString droppedCsvFile(const QMimeData *mime)
     return fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive) ? fileName : QString();
 }
 
-// Spin boxes hold ints; a 64-bit count is clamped to the box's range first.
-int clampedTo(const QSpinBox *box, qint64 value)
+// Not translated: the same in every language.
+QString profileFilter()
 {
-    return int(qBound<qint64>(box->minimum(), value, box->maximum()));
+    return QStringLiteral("INI Files (*.ini);;All files(*.*)");
+}
+
+// An index the list does not have would empty it.
+void setIndex(QComboBox *box, const std::optional<int> &index)
+{
+    if (index && *index >= 0 && *index < box->count())
+        box->setCurrentIndex(*index);
 }
 
 } // namespace
@@ -50,6 +66,12 @@ VireoMainWindow::VireoMainWindow(QWidget *parent) : QMainWindow(parent), ui(null
     ui = new Ui::VireoMainWindow;
     ui->setupUi(this);
 
+    stepEditors = std::make_unique<StepEditors>(gmtEditors(), ui->spinEpoch, ui->spinNbEpoch);
+    panels = new SelectionPanels(
+        {ui->glWidget, ui->selectedValueLabel, ui->selectionTreeView, ui->grp5Correlation,
+         ui->correlationProgressBar, ui->correlationTreeView, ui->annotationTreeWidget,
+         ui->radioBtnEpoch},
+        [this] { return nonNormalizedData(); }, this);
     connectActions();
     connectEditors();
     connectPanels();
@@ -68,7 +90,7 @@ VireoMainWindow::VireoMainWindow(QWidget *parent) : QMainWindow(parent), ui(null
 VireoMainWindow::~VireoMainWindow()
 {
     // Nobody would receive the result of a task still running.
-    stopCurrentTask();
+    currentTask.stop();
     delete ui;
 }
 
@@ -116,8 +138,7 @@ void VireoMainWindow::connectEditors()
             &VireoMainWindow::timeDisplayModeChanged);
     connect(ui->displayModeComboBox, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &VireoMainWindow::onDisplayModeComboBoxCurrentIndexChanged);
-    for (QSpinBox *box :
-         {ui->spinYear, ui->spinMonth, ui->spinDay, ui->spinHour, ui->spinMinute, ui->spinSecond})
+    for (QSpinBox *box : gmtEditors())
         connect(box, qOverload<int>(&QSpinBox::valueChanged), this,
                 &VireoMainWindow::agregationDeltaTimeGMTChanged);
     connect(ui->spinEpoch, qOverload<int>(&QSpinBox::valueChanged), this,
@@ -201,7 +222,10 @@ QMessageBox::StandardButton VireoMainWindow::askQuestion(const QString &title, c
 
 void VireoMainWindow::showWarning(const QString &title, const QString &text)
 {
-    QMessageBox::warning(this, title, text);
+    // Failures quote file names and file content: never take them as markup.
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 void VireoMainWindow::showInformation(const QString &title, const QString &text)
@@ -211,27 +235,33 @@ void VireoMainWindow::showInformation(const QString &title, const QString &text)
 
 // --- tasks
 
-void VireoMainWindow::stopCurrentTask()
+void VireoMainWindow::startTask(Task *task, void (VireoMainWindow::*finished)(Task *),
+                                void (VireoMainWindow::*progress)(Task *), const QString &message)
 {
-    // A running task disposes of itself; one that has already finished still
-    // delivers its result, which releaseTask() then drops.
-    if (currentTask)
-        currentTask->requestStop();
-    currentTask = nullptr;
+    currentTask.start(task, this, finished, progress);
+    statusBar()->showMessage(message);
 }
 
-bool VireoMainWindow::releaseTask(Task *task)
+bool VireoMainWindow::releaseTask(Task *task, const QString &failureTitle)
 {
-    const bool current = task == currentTask;
-    if (current)
-        currentTask = nullptr;
-    delete task;
-    return current;
+    const CurrentTask::Outcome outcome = currentTask.release(task);
+    if (outcome == CurrentTask::Failed) {
+        statusBar()->showMessage(tr("%1: %2").arg(failureTitle, task->errorMessage()));
+        showWarning(failureTitle, task->errorMessage());
+    }
+    return outcome == CurrentTask::Succeeded;
+}
+
+void VireoMainWindow::showProgress(QProgressBar *bar, Task *task)
+{
+    // A superseded task that had already finished may still report.
+    if (currentTask.is(task))
+        bar->setValue(task->progress());
 }
 
 void VireoMainWindow::closeEvent(QCloseEvent *event)
 {
-    stopCurrentTask();
+    currentTask.stop();
     QMainWindow::closeEvent(event);
 }
 
@@ -315,40 +345,26 @@ void VireoMainWindow::loadFile(const QString &fileName, int mode, int origin)
     if (fileName.isNull())
         return;
     stage = 0;
-    stopCurrentTask();
-    auto *reader = new FileReader(fileName, mode, origin);
-    currentTask = reader;
-    connect(reader, &Task::finished, this, &VireoMainWindow::fileLoaded);
-    connect(reader, &Task::progressChanged, this, &VireoMainWindow::onReadProgressChanged);
-    reader->start();
-    statusBar()->showMessage(tr("Loading data..."));
+    startTask(new FileReader(fileName, mode, origin), &VireoMainWindow::fileLoaded,
+              &VireoMainWindow::onReadProgressChanged, tr("Loading data..."));
 }
 
 void VireoMainWindow::fileLoaded(Task *task)
 {
+    if (!releaseTask(task, tr("Unable to load file")))
+        return;
     // Only readers are connected here.
     auto *reader = static_cast<FileReader *>(task);
-    const bool done = reader->status() == Task::Done;
-    const QString message = reader->errorMessage();
-    const QString fileName = reader->fileName();
-    const Data result = done ? reader->result() : Data();
-    if (!releaseTask(task))
-        return;
-    if (!done) {
-        showWarning(tr("Unable to load file"), message);
-        return;
-    }
-    ui->txtNom->setText(fileName);
-    setWindowTitle(QStringLiteral("%1 — Vireo").arg(QFileInfo(fileName).fileName()));
-    originalData = result;
+    ui->txtNom->setText(reader->fileName());
+    setWindowTitle(QStringLiteral("%1 — Vireo").arg(QFileInfo(reader->fileName()).fileName()));
+    originalData = reader->result();
     stage = 1;
     originalDataChanged();
 }
 
 void VireoMainWindow::onReadProgressChanged(Task *task)
 {
-    if (task == currentTask)
-        ui->readingProgressBar->setValue(task->progress());
+    showProgress(ui->readingProgressBar, task);
 }
 
 void VireoMainWindow::originalDataChanged()
@@ -356,6 +372,7 @@ void VireoMainWindow::originalDataChanged()
     statusBar()->showMessage(tr("Data loaded"));
     stage = 1;
     ui->txtNbAttribut->setText(QString::number(originalData.attributeCount()));
+    stepEditors->setSpan(originalData);
     if (originalData.timeCount() < 2) {
         // No time step to start from: show what was read and go no further.
         timeDisplayModeChanged();
@@ -363,19 +380,10 @@ void VireoMainWindow::originalDataChanged()
         statusBar()->showMessage(tr("The file has too few time stamps to be processed."));
         return;
     }
-    initDeltaTime();
+    // All three step editors at once: the chain then starts one aggregation.
+    stepEditors->show(originalData.timeAt(0).secsTo(originalData.timeAt(1)));
     timeDisplayModeChanged();
     agregationDataChanged();
-}
-
-void VireoMainWindow::initDeltaTime()
-{
-    {
-        const QSignalBlocker blocker(ui->spinNbEpoch);
-        ui->spinNbEpoch->setValue(clampedTo(ui->spinNbEpoch, originalData.timeCount()));
-    }
-    const qint64 firstStep = originalData.timeAt(0).secsTo(originalData.timeAt(1));
-    ui->spinEpoch->setValue(clampedTo(ui->spinEpoch, firstStep));
 }
 
 void VireoMainWindow::timeDisplayModeChanged()
@@ -462,74 +470,244 @@ void VireoMainWindow::setConfigurations(QMap<int, int> keyMapForCamera, int keyF
     ui->glWidget->setKeyMapToMoveSelection(keyMapToMoveSelection);
 }
 
-// --- progress of the processing stages
+// --- processing chain
 
 void VireoMainWindow::onAgregProgressChanged(Task *task)
 {
-    ui->agregProgressBar->setValue(task->progress());
+    showProgress(ui->agregProgressBar, task);
 }
 
 void VireoMainWindow::onNormProgressChanged(Task *task)
 {
-    ui->normProgressBar->setValue(task->progress());
+    showProgress(ui->normProgressBar, task);
 }
 
 void VireoMainWindow::onReorgProgressChanged(Task *task)
 {
-    ui->reorgProgressBar->setValue(task->progress());
+    showProgress(ui->reorgProgressBar, task);
 }
 
 void VireoMainWindow::onCorrelationProgressChanged(Task *task)
 {
-    ui->correlationProgressBar->setValue(task->progress());
+    showProgress(ui->correlationProgressBar, task);
 }
-
-// --- processing chain
 
 void VireoMainWindow::agregationDataChanged()
 {
     if (stage < 1)
         return;
-    // Until the processing stages are wired in, the view shows the values as read.
-    finalData = originalData;
-    ui->glWidget->setData(finalData);
+    const int mode = ui->comboBoxModeAgregation->currentIndex();
+    if (mode == 0) {
+        currentTask.stop();
+        agregated(originalData);
+        ui->agregProgressBar->setValue(100);
+        return;
+    }
+    stage = 1;
+    startTask(new Agregation(originalData, mode - 1, ui->spinEpoch->value()),
+              &VireoMainWindow::agregated, &VireoMainWindow::onAgregProgressChanged,
+              tr("Agregating data..."));
 }
 
-void VireoMainWindow::normalisationDataChanged() {}
+void VireoMainWindow::normalisationDataChanged()
+{
+    if (stage < 2)
+        return;
+    stage = 2;
+    const int mode =
+        ui->radioNormalizationGlobal->isChecked() ? Normalization::Global : Normalization::Local;
+    startTask(new Normalization(agregatedData, mode), &VireoMainWindow::normalized,
+              &VireoMainWindow::onNormProgressChanged, tr("Normalizing data..."));
+}
 
-void VireoMainWindow::reorganizationDataChanged() {}
+void VireoMainWindow::reorganizationDataChanged()
+{
+    if (stage < 3)
+        return;
+    const int mode = ui->comboBoxModeReorganization->currentIndex();
+    if (mode == 0) {
+        currentTask.stop();
+        reorganized(normalizedData);
+        ui->reorgProgressBar->setValue(100);
+        return;
+    }
+    stage = 3;
+    startTask(new Reorganization(normalizedData, mode - 1), &VireoMainWindow::reorganized,
+              &VireoMainWindow::onReorgProgressChanged, tr("Reorganizing data..."));
+}
 
-void VireoMainWindow::agregationDeltaTimeEpochChanged() {}
+void VireoMainWindow::agregated(Task *task)
+{
+    if (releaseTask(task, tr("Unable to agregate data")))
+        agregated(static_cast<Agregation *>(task)->result());
+}
 
-void VireoMainWindow::agregationDeltaTimeStepCountChanged() {}
+void VireoMainWindow::agregated(Data result)
+{
+    statusBar()->showMessage(tr("Data agregated"));
+    stage = 2;
+    agregatedData = result;
+    normalisationDataChanged();
+}
 
-void VireoMainWindow::agregationDeltaTimeGMTChanged() {}
+void VireoMainWindow::normalized(Task *task)
+{
+    if (releaseTask(task, tr("Unable to normalize data")))
+        normalized(static_cast<Normalization *>(task)->result());
+}
 
-void VireoMainWindow::agregated(Task *) {}
+void VireoMainWindow::normalized(Data result)
+{
+    statusBar()->showMessage(tr("Data normalized"));
+    stage = 3;
+    normalizedData = result;
+    reorganizationDataChanged();
+}
 
-void VireoMainWindow::agregated(Data) {}
+void VireoMainWindow::reorganized(Task *task)
+{
+    if (!releaseTask(task, tr("Unable to reorganize data")))
+        return;
+    auto *reorganization = static_cast<Reorganization *>(task);
+    attributeOrder = reorganization->permutation();
+    reorganized(reorganization->result());
+}
 
-void VireoMainWindow::normalized(Task *) {}
+void VireoMainWindow::reorganized(Data result)
+{
+    // Before the view takes the data: its own complaint must stay visible.
+    statusBar()->showMessage(tr("Data reorganized & displayed"));
+    stage = 4;
+    finalData = result;
+    ui->glWidget->setData(finalData);
+    correlationScores.clear();
+    correlationShown = false;
+}
 
-void VireoMainWindow::normalized(Data) {}
+Data VireoMainWindow::nonNormalizedData() const
+{
+    if (stage < 4)
+        return Data();
+    const int count = agregatedData.attributeCount();
+    if (ui->comboBoxModeReorganization->currentIndex() == 0 || attributeOrder.size() != count)
+        return agregatedData;
+    Data ordered = agregatedData;
+    for (int i = 0; i < count; ++i)
+        ordered.attributes[i] = agregatedData.attributes.at(attributeOrder.at(i));
+    double *values = ordered.values.data();
+    for (int t = 0; t < agregatedData.timeCount(); ++t)
+        for (int i = 0; i < count; ++i)
+            values[qsizetype(t) * count + i] = agregatedData.value(t, attributeOrder.at(i));
+    return ordered;
+}
 
-void VireoMainWindow::reorganized(Task *) {}
+// --- aggregation step editors
 
-void VireoMainWindow::reorganized(Data) {}
+std::array<QSpinBox *, 6> VireoMainWindow::gmtEditors() const
+{
+    return {ui->spinYear, ui->spinMonth, ui->spinDay, ui->spinHour, ui->spinMinute, ui->spinSecond};
+}
 
-void VireoMainWindow::startCorrelation(Selection) {}
+void VireoMainWindow::restartAgregation()
+{
+    // Without aggregation the step changes nothing downstream.
+    if (ui->comboBoxModeAgregation->currentIndex() != 0)
+        agregationDataChanged();
+}
 
-void VireoMainWindow::correlated(Task *) {}
+void VireoMainWindow::agregationDeltaTimeEpochChanged()
+{
+    stepEditors->secondsEdited();
+    restartAgregation();
+}
 
-void VireoMainWindow::on_correlationThreshold_valueChanged(int) {}
+void VireoMainWindow::agregationDeltaTimeStepCountChanged()
+{
+    if (stepEditors->countEdited())
+        restartAgregation();
+}
 
-void VireoMainWindow::on_correlationMode_currentIndexChanged(int) {}
+void VireoMainWindow::agregationDeltaTimeGMTChanged()
+{
+    if (stepEditors->fieldsEdited())
+        restartAgregation();
+}
+
+// --- correlation
+
+void VireoMainWindow::startCorrelation(Selection selection)
+{
+    if (stage < 4 || selection.type == Selection::None)
+        return;
+    stage = 4;
+    startTask(new Correlation(ui->correlationMode->currentIndex(), selection,
+                              ui->correlationThreshold->value() / 100.0, correlationScores),
+              &VireoMainWindow::correlated, &VireoMainWindow::onCorrelationProgressChanged,
+              tr("Correlating data..."));
+}
+
+void VireoMainWindow::correlated(Task *task)
+{
+    if (!releaseTask(task, tr("Unable to correlate data")))
+        return;
+    auto *correlation = static_cast<Correlation *>(task);
+    stage = 5;
+    correlationScores = correlation->scores();
+    correlationShown = true;
+    ui->glWidget->setCorrelation(correlation->result());
+    statusBar()->showMessage(tr("Data correlated"));
+}
+
+void VireoMainWindow::on_correlationThreshold_valueChanged(int value)
+{
+    ui->correlationThresholdLabel->setText(QString::number(value / 100.0, 'f', 2));
+    // The view's current selection is the model of the result shown. A
+    // search under way would otherwise answer for the previous threshold.
+    if (correlationShown || correlationRunning())
+        startCorrelation(ui->glWidget->selection());
+}
+
+void VireoMainWindow::on_correlationMode_currentIndexChanged(int)
+{
+    correlationScores.clear();
+    correlationShown = false;
+    // Its scores would be kept for a zone they do not belong to.
+    if (correlationRunning())
+        startCorrelation(ui->glWidget->selection());
+}
+
+bool VireoMainWindow::correlationRunning() const
+{
+    // Every other task lowers the stage.
+    return stage == 4 && currentTask.get();
+}
 
 // --- export, profiles, key bindings and palettes
 
-void VireoMainWindow::exportNormDatas() {}
+void VireoMainWindow::exportNormDatas()
+{
+    exportCsv(false);
+}
 
-void VireoMainWindow::exportNonNormDatas() {}
+void VireoMainWindow::exportNonNormDatas()
+{
+    exportCsv(true);
+}
+
+void VireoMainWindow::exportCsv(bool nonNormalized)
+{
+    const QString fileName =
+        askSaveFileName(tr("Save file"), tr("CSV Files (*.csv);;All files(*.*)"));
+    if (fileName.isEmpty())
+        return;
+    QString message;
+    if (!CsvExporter(fileName).exportData(nonNormalized ? nonNormalizedData() : finalData,
+                                          message)) {
+        showWarning(tr("Unable to save file"), message);
+        return;
+    }
+    statusBar()->showMessage(tr("File saved"));
+}
 
 void VireoMainWindow::exportPicture()
 {
@@ -550,25 +728,163 @@ void VireoMainWindow::exportPicture()
     statusBar()->showMessage(tr("Picture saved"));
 }
 
-void VireoMainWindow::exportSelectFinished() {}
+void VireoMainWindow::exportSelectFinished()
+{
+    statusBar()->showMessage(tr("Export selection finished"));
+}
 
-void VireoMainWindow::saveCompleteProfile() {}
+void VireoMainWindow::saveCompleteProfile()
+{
+    saveProfile(Profile::Complete);
+}
 
-void VireoMainWindow::openCompleteProfile() {}
+void VireoMainWindow::openCompleteProfile()
+{
+    openProfile(Profile::Complete);
+}
 
-void VireoMainWindow::saveOperationsProfile() {}
+void VireoMainWindow::saveOperationsProfile()
+{
+    saveProfile(Profile::Operations);
+}
 
-void VireoMainWindow::openOperationsProfile() {}
+void VireoMainWindow::openOperationsProfile()
+{
+    openProfile(Profile::Operations);
+}
 
-void VireoMainWindow::saveDisplayProfile() {}
+void VireoMainWindow::saveDisplayProfile()
+{
+    saveProfile(Profile::Display);
+}
 
-void VireoMainWindow::openDisplayProfile() {}
+void VireoMainWindow::openDisplayProfile()
+{
+    openProfile(Profile::Display);
+}
 
-void VireoMainWindow::saveKeysProfile() {}
+void VireoMainWindow::saveKeysProfile()
+{
+    saveProfile(Profile::Keys);
+}
 
-void VireoMainWindow::openKeysProfile() {}
+void VireoMainWindow::openKeysProfile()
+{
+    openProfile(Profile::Keys);
+}
 
-void VireoMainWindow::keyConfiguration() {}
+void VireoMainWindow::saveProfile(int kind)
+{
+    const QString fileName = askSaveFileName(tr("Save profile"), profileFilter());
+    if (fileName.isEmpty())
+        return;
+    Profile profile = currentProfile();
+    if (!profile.save(fileName, kind)) {
+        showWarning(
+            tr("Unable to save profile"),
+            tr("The profile could not be saved to %1: %2").arg(fileName, profile.errorString()));
+        return;
+    }
+    statusBar()->showMessage(tr("Profile saved"));
+}
+
+void VireoMainWindow::openProfile(int kind)
+{
+    const QString fileName = askOpenFileName(tr("Open profile"), profileFilter());
+    if (fileName.isEmpty())
+        return;
+    Profile profile = currentProfile();
+    if (!profile.open(fileName, kind)) {
+        showWarning(
+            tr("Unable to open profile"),
+            tr("The profile %1 could not be opened: %2").arg(fileName, profile.errorString()));
+        return;
+    }
+    applyProfile(profile, kind);
+    statusBar()->showMessage(tr("Profile opened"));
+}
+
+Profile VireoMainWindow::currentProfile() const
+{
+    Profile profile;
+    profile.operations = {ui->comboBoxModeAgregation->currentIndex(),
+                          ui->spinEpoch->value(),
+                          ui->radioNormalizationGlobal->isChecked() ? 0 : 1,
+                          ui->comboBoxModeReorganization->currentIndex(),
+                          ui->correlationMode->currentIndex(),
+                          ui->correlationThreshold->value()};
+    profile.display = {
+        ui->radioBtnEpoch->isChecked() ? 0 : 1, ui->displayModeComboBox->currentIndex(),
+        ui->missingValuesColorWidget->color(),  ui->backgroundColorWidget->color(),
+        ui->widthColorWidget->color(),          ui->gradientColorsForValuesWidget->gradient()};
+    const VireoGLWidget *view = ui->glWidget;
+    profile.keys = {view->keyMapForCamera(), view->keyForReturnToOrigin(), view->keyMapForPicking(),
+                    view->keyMapToMoveSelection()};
+    return profile;
+}
+
+void VireoMainWindow::applyProfile(const Profile &profile, int kind)
+{
+    // A button set by program emits no clicked(): what a click would do is
+    // done here, or the view would go on showing the other choice.
+    const auto check = [this](QRadioButton *button, void (VireoMainWindow::*changed)()) {
+        if (button->isChecked())
+            return;
+        button->setChecked(true);
+        (this->*changed)();
+    };
+    if (kind == Profile::Complete || kind == Profile::Operations) {
+        const Profile::OperationSettings &operations = profile.operations;
+        setIndex(ui->comboBoxModeAgregation, operations.agregationType);
+        if (operations.agregationEpoch)
+            ui->spinEpoch->setValue(*operations.agregationEpoch);
+        if (operations.normalizationMode)
+            check(*operations.normalizationMode == 0 ? ui->radioNormalizationGlobal
+                                                     : ui->radioNormalizationLocal,
+                  &VireoMainWindow::normalisationDataChanged);
+        setIndex(ui->comboBoxModeReorganization, operations.reorganizationMode);
+        setIndex(ui->correlationMode, operations.correlationMode);
+        if (operations.correlationThreshold)
+            ui->correlationThreshold->setValue(*operations.correlationThreshold);
+    }
+    if (kind == Profile::Complete || kind == Profile::Display) {
+        const Profile::DisplaySettings &display = profile.display;
+        if (display.displayTime)
+            check(*display.displayTime == 0 ? ui->radioBtnEpoch : ui->radioBtnGMT,
+                  &VireoMainWindow::timeDisplayModeChanged);
+        setIndex(ui->displayModeComboBox, display.displayMode);
+        if (display.missingValueColor)
+            ui->missingValuesColorWidget->setColor(*display.missingValueColor);
+        if (display.backgroundColor)
+            ui->backgroundColorWidget->setColor(*display.backgroundColor);
+        if (display.widthColor)
+            ui->widthColorWidget->setColor(*display.widthColor);
+        if (display.gradient)
+            ui->gradientColorsForValuesWidget->setGradient(*display.gradient);
+    }
+    if (kind == Profile::Keys) {
+        const Profile::KeyBindings &keys = profile.keys;
+        setConfigurations(keys.camera, keys.returnToOrigin, keys.picking, keys.moveSelection);
+    }
+}
+
+void VireoMainWindow::keyConfiguration()
+{
+    // Modeless and without a parent, so the window stays usable; it goes when
+    // closed, does not keep the program running, and goes with the window.
+    auto *dialog = new KeysConfigurationDialog;
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAttribute(Qt::WA_QuitOnClose, false);
+    connect(this, &QObject::destroyed, dialog, [dialog] { delete dialog; });
+    VireoGLWidget *view = ui->glWidget;
+    dialog->setCameraKeys(view->keyMapForCamera());
+    dialog->returnToOriginKeyChoose(view->keyForReturnToOrigin());
+    dialog->setPickingKeys(view->keyMapForPicking());
+    dialog->setMoveSelectionKeys(view->keyMapToMoveSelection());
+    dialog->show();
+    connect(dialog, &KeysConfigurationDialog::configurationSelected, this,
+            &VireoMainWindow::setConfigurations);
+}
 
 void VireoMainWindow::on_pushButton_clicked()
 {
@@ -587,16 +903,39 @@ int VireoMainWindow::execPaletteDialog(QDialog *dialog)
 
 // --- selection, correlation and annotation panels
 
-void VireoMainWindow::selectionChanged(Selection) {}
+void VireoMainWindow::selectionChanged(Selection selection)
+{
+    correlationScores.clear();
+    correlationShown = false;
+    panels->showSelection(selection);
+}
 
-void VireoMainWindow::correlationSelectionChanged(Selections) {}
+void VireoMainWindow::correlationSelectionChanged(Selections selections)
+{
+    panels->showCorrelation(selections);
+}
 
-void VireoMainWindow::corrItemSelected(QModelIndex) {}
+void VireoMainWindow::corrItemSelected(QModelIndex index)
+{
+    panels->selectArea(index, false);
+}
 
-void VireoMainWindow::corrItemActivated(QModelIndex) {}
+void VireoMainWindow::corrItemActivated(QModelIndex index)
+{
+    panels->selectArea(index, true);
+}
 
-void VireoMainWindow::annotationsChanged(Annotations) {}
+void VireoMainWindow::annotationsChanged(Annotations annot)
+{
+    panels->showAnnotations(annot);
+}
 
-void VireoMainWindow::annotItemSelected(QModelIndex) {}
+void VireoMainWindow::annotItemSelected(QModelIndex index)
+{
+    panels->selectAnnotation(index, false);
+}
 
-void VireoMainWindow::annotItemActivated(QModelIndex) {}
+void VireoMainWindow::annotItemActivated(QModelIndex index)
+{
+    panels->selectAnnotation(index, true);
+}

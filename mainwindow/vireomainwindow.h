@@ -4,6 +4,7 @@
 #include "core/annotation.h"
 #include "core/data.h"
 #include "core/selection.h"
+#include "mainwindow/currenttask.h"
 
 #include <QColor>
 #include <QLinearGradient>
@@ -14,7 +15,14 @@
 #include <QString>
 #include <QVector>
 
-class Task;
+#include <array>
+#include <memory>
+
+class Profile;
+class QProgressBar;
+class QSpinBox;
+class SelectionPanels;
+class StepEditors;
 
 namespace Ui {
 class VireoMainWindow;
@@ -39,6 +47,9 @@ public:
     // layout from the first lines and asks when they do not tell; origin -1
     // asks the origin question.
     void openFileWith(const QString &fileName, int mode, int origin);
+    // The values before normalization, in the attribute order shown; empty
+    // until the chain has displayed its result.
+    Data nonNormalizedData() const;
 
 protected:
     // mode 0 synchronous, 1 asynchronous.
@@ -47,7 +58,8 @@ protected:
     void loadFile(const QString &fileName, int mode, int origin);
 
     int currentStage() const { return stage; }
-    Task *runningTask() const { return currentTask; }
+    Task *runningTask() const { return currentTask.get(); }
+    QVector<float> storedCorrelationScores() const { return correlationScores; }
 
     // Closing stops the current task: the application would otherwise wait for
     // the thread pool to finish reading a large file before it could quit.
@@ -128,16 +140,32 @@ private:
     void connectEditors();
     void connectPanels();
     void setStartColors();
-    void stopCurrentTask();
     // 0 French, 1 International, -1 cancelled.
     int askOrigin();
-    // Deletes a task whose finished() has arrived; true if it was the current
-    // one, false if it was superseded and its result must be dropped.
-    bool releaseTask(Task *task);
-    void initDeltaTime();
+    // Makes task the current one, reporting to the given slots.
+    void startTask(Task *task, void (VireoMainWindow::*finished)(Task *),
+                   void (VireoMainWindow::*progress)(Task *), const QString &message);
+    // For a task whose finished() has arrived: true if its result is to be
+    // used. A superseded task's result is dropped; a failure is reported
+    // under failureTitle and ends the chain there.
+    bool releaseTask(Task *task, const QString &failureTitle);
+    void showProgress(QProgressBar *bar, Task *task);
+    std::array<QSpinBox *, 6> gmtEditors() const;
+    void restartAgregation();
+    // Asks for a file and writes the displayed data, or its values before normalization.
+    void exportCsv(bool nonNormalized);
+    bool correlationRunning() const;
+    // kind: Profile::Kind.
+    void saveProfile(int kind);
+    void openProfile(int kind);
+    // What the widgets and the view's bindings hold.
+    Profile currentProfile() const;
+    // Through the widgets' setters, whose signals rerun the chain and recolour
+    // the view; a setting the profile lacks is left alone.
+    void applyProfile(const Profile &profile, int kind);
 
     Ui::VireoMainWindow *ui;
-    Task *currentTask = nullptr;
+    CurrentTask currentTask;
     int stage = 0;
     Data originalData;
     Data agregatedData;
@@ -146,6 +174,8 @@ private:
     QVector<int> attributeOrder;
     QVector<float> correlationScores;
     bool correlationShown = false;
+    std::unique_ptr<StepEditors> stepEditors;
+    SelectionPanels *panels = nullptr;
 };
 
 #endif // VIREO_MAINWINDOW_VIREOMAINWINDOW_H

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <new>
 
 // The samples [first, end) read for one step. `held` when `first` is the
 // sample re-read from the step before because its interval crosses that
@@ -28,7 +27,6 @@ struct Agregation::Cells
     QVector<int> count;
     qint64 stored = 0;
     qint64 total = 0;
-    qint64 nextReport = 0;
 };
 
 namespace {
@@ -67,11 +65,6 @@ void minRow(double *accumulator, const double *row, int count)
     }
 }
 
-QString tooManySteps(qint64 stepCount, qint64 deltaT)
-{
-    return Task::tr("Too many time steps (%1) for ΔT = %2 s.").arg(stepCount).arg(deltaT);
-}
-
 } // namespace
 
 Agregation::Agregation(const Data &data, int modeAgregation, qint64 deltaT)
@@ -86,19 +79,19 @@ void Agregation::run()
         fail(problem);
         return;
     }
-    Data output;
-    QVector<qint64> times;
-    try {
-        output = Data(m_data.attributes, int(stepCount));
+    const bool enoughMemory = withinMemory([&] {
+        claimMemory(stepCount * m_data.attributeCount() * qint64(sizeof(double)) +
+                    qint64(m_data.timeCount()) * qint64(sizeof(qint64)));
+        Data output(m_data.attributes, int(stepCount));
+        QVector<qint64> times;
         times.reserve(m_data.timeCount());
         for (const QDateTime &time : qAsConst(m_data.times))
             times.append(time.toMSecsSinceEpoch());
-    } catch (const std::bad_alloc &) {
-        fail(tooManySteps(stepCount, m_deltaT));
-        return;
-    }
-    if (resample(output, times))
-        succeed(output);
+        if (resample(output, times))
+            succeed(output);
+    });
+    if (!enoughMemory)
+        fail(Task::tr("Not enough memory to aggregate the data."));
 }
 
 QString Agregation::validate(qint64 &stepCount) const
@@ -110,8 +103,9 @@ QString Agregation::validate(qint64 &stepCount) const
     if (m_modeAgregation < Sum || m_modeAgregation > Min)
         return Task::tr("Unknown aggregation mode %1.").arg(m_modeAgregation);
     stepCount = span / m_deltaT + 1;
-    if (!Data::canHold(stepCount, m_data.attributeCount()))
-        return tooManySteps(stepCount, m_deltaT);
+    const QString tooLarge = Data::sizeProblem(stepCount, m_data.attributeCount());
+    if (!tooLarge.isEmpty())
+        return Task::tr("ΔT = %1 s gives too many time steps: %2").arg(m_deltaT).arg(tooLarge);
     // Step bounds are computed in milliseconds; keep them far from overflow.
     const qint64 limit = std::numeric_limits<qint64>::max() / 4;
     if (m_deltaT > limit / 1000 / stepCount || qAbs(m_data.firstTime().toMSecsSinceEpoch()) > limit)
@@ -129,7 +123,6 @@ bool Agregation::resample(Data &output, const QVector<qint64> &times)
     cells.carry.fill(qQNaN(), attributes);
     cells.count.fill(0, attributes);
     cells.total = stepCount * attributes;
-    cells.nextReport = (cells.total + 99) / 100;
 
     Step step;
     step.bound = times.first();
@@ -193,6 +186,8 @@ void Agregation::close(Cells &cells, const Step &step, const QVector<qint64> &ti
         for (int a = 0; a < attributes; ++a) {
             if (cells.count.at(a) > 0)
                 accumulator[a] /= cells.count.at(a);
+            if (std::isinf(accumulator[a]))
+                accumulator[a] = finiteMean(step, a, accumulator[a]);
         }
     }
     if (m_modeAgregation != Sum || !step.splits)
@@ -211,6 +206,25 @@ void Agregation::close(Cells &cells, const Step &step, const QVector<qint64> &ti
     }
 }
 
+double Agregation::finiteMean(const Step &step, int attribute, double overflowed) const
+{
+    // The sum of finite values may overflow where their mean does not; a
+    // running mean whose terms are divided first stays in range.
+    const int attributes = m_data.attributeCount();
+    double mean = 0.0;
+    int count = 0;
+    for (int i = step.first; i < step.end; ++i) {
+        const double x = m_data.values.at(qsizetype(i) * attributes + attribute);
+        if (std::isnan(x))
+            continue;
+        if (std::isinf(x))
+            return overflowed;
+        ++count;
+        mean += x / count - mean / count;
+    }
+    return mean;
+}
+
 bool Agregation::store(Data &output, qint64 step, Cells &cells)
 {
     const int attributes = m_data.attributeCount();
@@ -219,15 +233,8 @@ bool Agregation::store(Data &output, qint64 step, Cells &cells)
     double *row = output.values.data() + qsizetype(step) * attributes;
     for (int a = 0; a < attributes; ++a) {
         row[a] = cells.accumulator.at(a);
-        if (isStopRequested()) {
-            dispose();
+        if (!checkpoint(++cells.stored, cells.total))
             return false;
-        }
-        if (++cells.stored >= cells.nextReport) {
-            const int p = percent(cells.stored, cells.total);
-            setProgress(p);
-            cells.nextReport = (qint64(p + 1) * cells.total + 99) / 100;
-        }
     }
     return true;
 }

@@ -33,6 +33,7 @@ private:
     void combine(Cells &cells, const Step &step) const;
     void close(Cells &cells, const Step &step, const QVector<qint64> &times) const;
     bool store(Data &output, qint64 step, Cells &cells);
+    double finiteMean(const Step &step, int attribute, double overflowed) const;
 
     Data m_data;
     int m_modeAgregation;

@@ -25,17 +25,31 @@ template <Term term> inline double termOf(double weight, double cell)
         return weight * cell;
 }
 
+// Cells of one attribute over consecutive times: contiguous in a copy, one
+// row apart in the table itself.
+struct Column
+{
+    const double *cells;
+    size_t step;
+
+    double at(int t) const { return cells[size_t(t) * step]; }
+};
+
 // out[m] = sum over j < length of the term of series[m + j] (weighted by
 // weights[j] for products). Every shift m accumulates its terms from zero in
 // the order of j, so equal runs of cells give bit-identical sums wherever they
-// lie: a window equal to the model then scores exactly 1. Taking j four at a
-// time spares loads and stores of out; taking m four at a time gives the
-// compiler independent lanes to vectorize. Neither changes that order.
-template <Term term>
-void slide(const double *__restrict weights, const double *__restrict series, int length,
-           double *__restrict out, int count)
+// lie, copied or not: a window equal to the model then scores exactly 1.
+// Taking j four at a time spares loads and stores of out; taking m four at a
+// time gives the compiler independent lanes to vectorize. Neither changes
+// that order.
+template <Term term, bool strided>
+void slideAlong(const double *__restrict weights, const double *__restrict series, size_t step,
+                int length, double *__restrict out, int count)
 {
     constexpr bool weighted = term == Term::Product;
+    const auto cell = [series, step](int i) {
+        return strided ? series[size_t(i) * step] : series[i];
+    };
     std::fill(out, out + count, 0.0);
     int j = 0;
     for (; j + 4 <= length; j += 4) {
@@ -43,38 +57,45 @@ void slide(const double *__restrict weights, const double *__restrict series, in
         const double w1 = weighted ? weights[j + 1] : 0.0;
         const double w2 = weighted ? weights[j + 2] : 0.0;
         const double w3 = weighted ? weights[j + 3] : 0.0;
-        const double *s = series + j;
         int m = 0;
         for (; m + 4 <= count; m += 4) {
             double v[4];
             for (int k = 0; k < 4; ++k)
                 v[k] = out[m + k];
             for (int k = 0; k < 4; ++k)
-                v[k] += termOf<term>(w0, s[m + k]);
+                v[k] += termOf<term>(w0, cell(j + m + k));
             for (int k = 0; k < 4; ++k)
-                v[k] += termOf<term>(w1, s[m + k + 1]);
+                v[k] += termOf<term>(w1, cell(j + m + k + 1));
             for (int k = 0; k < 4; ++k)
-                v[k] += termOf<term>(w2, s[m + k + 2]);
+                v[k] += termOf<term>(w2, cell(j + m + k + 2));
             for (int k = 0; k < 4; ++k)
-                v[k] += termOf<term>(w3, s[m + k + 3]);
+                v[k] += termOf<term>(w3, cell(j + m + k + 3));
             for (int k = 0; k < 4; ++k)
                 out[m + k] = v[k];
         }
         for (; m < count; ++m) {
             double v = out[m];
-            v += termOf<term>(w0, s[m]);
-            v += termOf<term>(w1, s[m + 1]);
-            v += termOf<term>(w2, s[m + 2]);
-            v += termOf<term>(w3, s[m + 3]);
+            v += termOf<term>(w0, cell(j + m));
+            v += termOf<term>(w1, cell(j + m + 1));
+            v += termOf<term>(w2, cell(j + m + 2));
+            v += termOf<term>(w3, cell(j + m + 3));
             out[m] = v;
         }
     }
     for (; j < length; ++j) {
         const double w = weighted ? weights[j] : 0.0;
-        const double *s = series + j;
         for (int m = 0; m < count; ++m)
-            out[m] += termOf<term>(w, s[m]);
+            out[m] += termOf<term>(w, cell(j + m));
     }
+}
+
+template <Term term>
+void slide(const double *weights, const Column &series, int length, double *out, int count)
+{
+    if (series.step == 1)
+        slideAlong<term, false>(weights, series.cells, 1, length, out, count);
+    else
+        slideAlong<term, true>(weights, series.cells, series.step, length, out, count);
 }
 
 // Population statistics of one block of cells.
@@ -110,17 +131,23 @@ double coefficientOf(double meanOfProducts, const Moments &x, const Moments &y)
 }
 
 // The coefficients of every rotation for one block of consecutive time shifts.
-// A block's columns (one per attribute in use) are copied contiguous, and
-// their sliding sums are computed once for all the rotations that use them.
+// The sliding sums of a column (one per attribute in use) are computed once
+// for all the rotations that use it. A block's columns are copied contiguous
+// when that takes little memory, and read in the table otherwise.
 class BlockScorer
 {
 public:
     BlockScorer(const Selection &model, int firstRotation, int rotations, int firstShift);
 
-    // Shifts per block: bounds the work between two stop checks.
-    int blockLength(int shifts) const;
-    // Loads the shifts firstShift + first .. + count - 1.
+    // Shifts per block: bounds the memory and the work between checkpoints.
+    int blockLength(int shifts, qint64 windows) const;
+    // Bytes of the working buffers for blocks of that length.
+    qint64 workingBytes(int length) const;
+    // Takes the shifts firstShift + first .. + count - 1; then sumColumn()
+    // for every column, then score() for every rotation.
     void load(int first, int count);
+    int columnCount() const { return int(m_attributes.size()); }
+    void sumColumn(int c);
     void score(int rotation, double *coefficients);
 
 private:
@@ -128,6 +155,7 @@ private:
     {
         return m_slots[size_t((m_firstRotation + rotation + i) % m_attributeCount)];
     }
+    Column series(int c) const;
     bool isFlat(int rotation, int shift) const;
     void computeModelMoments(bool flat);
 
@@ -138,15 +166,17 @@ private:
     int m_firstRotation;
     int m_firstShift;
     double m_cellCount;
+    qint64 m_budget;               // cells of working memory
     std::vector<int> m_attributes; // attribute of each column in use
     std::vector<int> m_slots;      // column of each attribute, -1 when unused
     std::vector<double> m_model;   // one run of m_modelTimes cells per model attribute
     Moments m_modelMoments;
 
+    int m_first = 0;
     int m_count = 0;
-    size_t m_stride = 0;          // cells kept per column
-    std::vector<double> m_series; // the block's cells, column by column
-    std::vector<int> m_runs;      // length of the run of equal cells from each time
+    bool m_copied = false;
+    size_t m_stride = 0;          // cells kept per copied column
+    std::vector<double> m_series; // the block's cells, column by column, when copied
     std::vector<double> m_sums;
     std::vector<double> m_squares;
     std::vector<double> m_windowSums;
@@ -159,7 +189,10 @@ BlockScorer::BlockScorer(const Selection &model, int firstRotation, int rotation
     : m_data(model.data), m_attributeCount(model.data.attributeCount()),
       m_modelAttributes(model.attributeCount()), m_modelTimes(model.timeCount()),
       m_firstRotation(firstRotation), m_firstShift(firstShift),
-      m_cellCount(double(m_modelAttributes) * m_modelTimes), m_slots(size_t(m_attributeCount), -1)
+      m_cellCount(double(m_modelAttributes) * m_modelTimes),
+      // A quarter of the table, within bounds that keep blocks efficient.
+      m_budget(std::clamp<qint64>(qint64(model.data.values.size()) / 4, 1 << 16, 1 << 22)),
+      m_slots(size_t(m_attributeCount), -1)
 {
     for (int rotation = 0; rotation < rotations; ++rotation) {
         for (int i = 0; i < m_modelAttributes; ++i) {
@@ -187,7 +220,7 @@ void BlockScorer::computeModelMoments(bool flat)
     double sum = 0.0;
     double squares = 0.0;
     for (int i = 0; i < m_modelAttributes; ++i) {
-        const double *cells = m_model.data() + size_t(i) * size_t(m_modelTimes);
+        const Column cells{m_model.data() + size_t(i) * size_t(m_modelTimes), 1};
         double cellSum = 0.0;
         double squareSum = 0.0;
         slide<Term::Cell>(nullptr, cells, m_modelTimes, &cellSum, 1);
@@ -198,51 +231,74 @@ void BlockScorer::computeModelMoments(bool flat)
     m_modelMoments = momentsOf(sum, squares, m_cellCount, flat);
 }
 
-int BlockScorer::blockLength(int shifts) const
+int BlockScorer::blockLength(int shifts, qint64 windows) const
 {
-    const qint64 cellsPerShift = qint64(m_attributes.size()) * m_modelTimes;
-    const qint64 budget = qint64(1) << 22;
-    return int(std::clamp<qint64>(budget / std::max<qint64>(cellsPerShift, 1), 1,
-                                  std::min(1024, std::max(shifts, 1))));
+    const qint64 columns = std::max<qint64>(qint64(m_attributes.size()), 1);
+    const qint64 cellsPerShift = columns * m_modelTimes;
+    // At most 1 % of the windows between two checkpoints, and two sums per
+    // column and shift within the budget.
+    const qint64 longest =
+        std::min<qint64>({1024, shifts, std::max<qint64>(windows / 100, 1),
+                          m_budget / (2 * columns), m_budget / std::max<qint64>(cellsPerShift, 1)});
+    return int(std::max<qint64>(longest, 1));
+}
+
+qint64 BlockScorer::workingBytes(int length) const
+{
+    const qint64 columns = qint64(m_attributes.size());
+    const qint64 copied = std::min<qint64>(columns * (length + m_modelTimes - 1), m_budget);
+    return (qint64(m_model.size()) + copied + (2 * columns + 4) * length) * qint64(sizeof(double));
 }
 
 void BlockScorer::load(int first, int count)
 {
+    m_first = first;
     m_count = count;
     if (!m_modelMoments.hasDeviation)
         return; // every coefficient is NaN
     const size_t columns = m_attributes.size();
     const int rows = count + m_modelTimes - 1;
-    m_stride = size_t(rows);
-    m_series.resize(columns * m_stride);
-    m_runs.resize(columns * m_stride);
+    m_copied = qint64(columns) * rows <= m_budget;
     m_sums.resize(columns * size_t(count));
     m_squares.resize(columns * size_t(count));
+    if (!m_copied)
+        return;
+    m_stride = size_t(rows);
+    m_series.resize(columns * m_stride);
     const double *values = m_data.values.constData();
     for (int t = 0; t < rows; ++t) {
         const double *row = values + qsizetype(m_firstShift + first + t) * m_attributeCount;
         for (size_t c = 0; c < columns; ++c)
             m_series[c * m_stride + size_t(t)] = row[m_attributes[c]];
     }
-    for (size_t c = 0; c < columns; ++c) {
-        const double *series = m_series.data() + c * m_stride;
-        slide<Term::Cell>(nullptr, series, m_modelTimes, m_sums.data() + c * size_t(count), count);
-        slide<Term::Square>(nullptr, series, m_modelTimes, m_squares.data() + c * size_t(count),
-                            count);
-        int *runs = m_runs.data() + c * m_stride;
-        runs[rows - 1] = 1;
-        for (int t = rows - 2; t >= 0; --t)
-            runs[t] = series[t] == series[t + 1] ? runs[t + 1] + 1 : 1;
-    }
+}
+
+Column BlockScorer::series(int c) const
+{
+    if (m_copied)
+        return {m_series.data() + size_t(c) * m_stride, 1};
+    const qsizetype row = qsizetype(m_firstShift + m_first) * m_attributeCount;
+    return {m_data.values.constData() + row + m_attributes[size_t(c)], size_t(m_attributeCount)};
+}
+
+void BlockScorer::sumColumn(int c)
+{
+    if (!m_modelMoments.hasDeviation)
+        return;
+    const size_t at = size_t(c) * size_t(m_count);
+    slide<Term::Cell>(nullptr, series(c), m_modelTimes, m_sums.data() + at, m_count);
+    slide<Term::Square>(nullptr, series(c), m_modelTimes, m_squares.data() + at, m_count);
 }
 
 bool BlockScorer::isFlat(int rotation, int shift) const
 {
-    const double first = m_series[size_t(column(rotation, 0)) * m_stride + size_t(shift)];
+    const double first = series(column(rotation, 0)).at(shift);
     for (int i = 0; i < m_modelAttributes; ++i) {
-        const size_t at = size_t(column(rotation, i)) * m_stride + size_t(shift);
-        if (m_runs[at] < m_modelTimes || m_series[at] != first)
-            return false;
+        const Column cells = series(column(rotation, i));
+        for (int j = 0; j < m_modelTimes; ++j) {
+            if (cells.at(shift + j) != first)
+                return false;
+        }
     }
     return true;
 }
@@ -259,21 +315,26 @@ void BlockScorer::score(int rotation, double *coefficients)
     m_products.assign(size_t(count), 0.0);
     m_rowProducts.resize(size_t(count));
     for (int i = 0; i < m_modelAttributes; ++i) {
-        const size_t c = size_t(column(rotation, i));
-        const double *sums = m_sums.data() + c * size_t(count);
-        const double *squares = m_squares.data() + c * size_t(count);
-        slide<Term::Product>(m_model.data() + size_t(i) * size_t(m_modelTimes),
-                             m_series.data() + c * m_stride, m_modelTimes, m_rowProducts.data(),
-                             count);
+        const int c = column(rotation, i);
+        const double *sums = m_sums.data() + size_t(c) * size_t(count);
+        const double *squares = m_squares.data() + size_t(c) * size_t(count);
+        slide<Term::Product>(m_model.data() + size_t(i) * size_t(m_modelTimes), series(c),
+                             m_modelTimes, m_rowProducts.data(), count);
         for (int m = 0; m < count; ++m) {
             m_windowSums[size_t(m)] += sums[m];
             m_windowSquares[size_t(m)] += squares[m];
             m_products[size_t(m)] += m_rowProducts[size_t(m)];
         }
     }
+    // Rounding leaves a flat window a variance of a few units in the last
+    // place per cell summed; only such a window is checked cell by cell.
+    const double roundingTrace = 1e-15 * (m_cellCount + 16);
     for (int m = 0; m < count; ++m) {
-        const Moments window = momentsOf(m_windowSums[size_t(m)], m_windowSquares[size_t(m)],
-                                         m_cellCount, isFlat(rotation, m));
+        Moments window =
+            momentsOf(m_windowSums[size_t(m)], m_windowSquares[size_t(m)], m_cellCount, false);
+        if (window.hasDeviation &&
+            window.variance <= roundingTrace * (m_windowSquares[size_t(m)] / m_cellCount))
+            window.hasDeviation = !isFlat(rotation, m);
         coefficients[m] =
             coefficientOf(m_products[size_t(m)] / m_cellCount, m_modelMoments, window);
     }
@@ -318,7 +379,10 @@ void Correlation::run()
     // Scores of a list of another length belong to another search: recompute.
     const bool stored = !m_scores.isEmpty() && m_scores.size() == all.count();
     Selections found;
-    if (stored ? replay(all, found) : compute(all, found))
+    bool searched = false;
+    if (!withinMemory([&] { searched = stored ? replay(all, found) : compute(all, found); }))
+        fail(Task::tr("Not enough memory to search for correlations."));
+    else if (searched)
         succeed(found);
 }
 
@@ -354,11 +418,8 @@ bool Correlation::replay(const Windows &windows, Selections &found)
     for (qint64 k = 0; k < count; ++k) {
         if (double(scores[k]) >= bar)
             found.append(window(windows, k));
-        if (isStopRequested()) {
-            dispose();
+        if (!checkpoint(k + 1, count))
             return false;
-        }
-        setProgress(percent(k + 1, count));
     }
     return true;
 }
@@ -366,12 +427,15 @@ bool Correlation::replay(const Windows &windows, Selections &found)
 bool Correlation::compute(const Windows &windows, Selections &found)
 {
     const qint64 count = windows.count();
-    m_scores = QVector<float>(int(count));
-    if (count == 0)
+    if (count == 0) {
+        m_scores.clear();
         return true;
-    std::vector<bool> matches(static_cast<size_t>(count));
+    }
     BlockScorer scorer(m_selection, windows.firstRotation, windows.rotations, windows.firstShift);
-    const int length = scorer.blockLength(windows.shifts);
+    const int length = scorer.blockLength(windows.shifts, count);
+    claimMemory(count * qint64(sizeof(float)) + count / 8 + scorer.workingBytes(length));
+    m_scores = QVector<float>(int(count));
+    std::vector<bool> matches(static_cast<size_t>(count));
     std::vector<double> coefficients(static_cast<size_t>(length));
     const double bar = 1.0 - m_threshold;
     float *scores = m_scores.data();
@@ -379,6 +443,11 @@ bool Correlation::compute(const Windows &windows, Selections &found)
     for (int first = 0; first < windows.shifts; first += length) {
         const int shifts = std::min(length, windows.shifts - first);
         scorer.load(first, shifts);
+        for (int c = 0; c < scorer.columnCount(); ++c) {
+            scorer.sumColumn(c);
+            if (!checkpoint(done, count))
+                return false;
+        }
         for (int rotation = 0; rotation < windows.rotations; ++rotation) {
             scorer.score(rotation, coefficients.data());
             const qint64 base = qint64(rotation) * windows.shifts + first;
@@ -386,12 +455,9 @@ bool Correlation::compute(const Windows &windows, Selections &found)
                 scores[base + m] = toScore(coefficients[size_t(m)]);
                 matches[size_t(base + m)] = coefficients[size_t(m)] >= bar;
             }
-            if (isStopRequested()) {
-                dispose();
-                return false;
-            }
             done += shifts;
-            setProgress(percent(done, count));
+            if (!checkpoint(done, count))
+                return false;
         }
     }
     found = collect(windows, matches);

@@ -2,6 +2,7 @@
 
 #include <QtNumeric>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -60,11 +61,12 @@ void scale(const Block &block, const Range *ranges)
         scales[a - block.first] = flat ? 0.0 : 1.0 / (r.max - r.min);
         shifts[a - block.first] = flat ? 0.0 : -(scales[a - block.first] * r.min);
     }
-    // NaN stays NaN through the arithmetic, and so does an empty range.
+    // NaN stays NaN through the arithmetic (and through std::min), and so does
+    // an empty range. The maximum can round to just above 1.
     for (int t = 0; t < block.times; ++t) {
         double *row = block.row(t) + block.first;
         for (int i = 0; i < block.end - block.first; ++i)
-            row[i] = row[i] * scales[i] + shifts[i];
+            row[i] = std::min(row[i] * scales[i] + shifts[i], 1.0);
     }
     if (!constant)
         return;
@@ -87,6 +89,13 @@ Normalization::Normalization(const Data &data, int modeNormalisation)
 
 void Normalization::run()
 {
+    if (!withinMemory([this] { normalize(); }))
+        fail(Task::tr("Not enough memory to normalize the data."));
+}
+
+void Normalization::normalize()
+{
+    claimMemory(qint64(m_data.values.size()) * qint64(sizeof(double)));
     Data output = m_data;
     const int attributes = output.attributeCount();
     const bool local = m_modeNormalisation == Local;
@@ -98,22 +107,14 @@ void Normalization::run()
             all.add(x);
         ranges.fill(all);
     }
-    int reported = 0;
     for (block.first = 0; block.first < attributes; block.first += BlockSize) {
         block.end = qMin(block.first + BlockSize, attributes);
         if (local)
             measure(block, ranges.data());
         scale(block, ranges.constData());
         for (int a = block.first; a < block.end; ++a) {
-            if (isStopRequested()) {
-                dispose();
+            if (!checkpoint(a, attributes))
                 return;
-            }
-            const int p = percent(a, attributes);
-            if (p > reported) {
-                reported = p;
-                setProgress(p);
-            }
         }
     }
     succeed(output);

@@ -20,6 +20,8 @@ public:
     void run() override;
 
 private:
+    void normalize();
+
     Data m_data;
     int m_modeNormalisation;
 };

@@ -113,8 +113,8 @@ void BondTable::addRows(const double *rows, double *bonds) const
         // compiler can pair them in vector registers.
         for (; j + 2 <= k; j += 2) {
             const double a = sum[j] + x0 * r0[j] + x1 * r1[j] + x2 * r2[j] + x3 * r3[j];
-            const double b = sum[j + 1] + x0 * r0[j + 1] + x1 * r1[j + 1] + x2 * r2[j + 1] +
-                             x3 * r3[j + 1];
+            const double b =
+                sum[j + 1] + x0 * r0[j + 1] + x1 * r1[j + 1] + x2 * r2[j + 1] + x3 * r3[j + 1];
             sum[j] = a;
             sum[j + 1] = b;
         }
@@ -129,6 +129,12 @@ Reorganization::Reorganization(const Data &data, int mode) : m_data(data), m_mod
 
 void Reorganization::run()
 {
+    if (!withinMemory([this] { reorganize(); }))
+        fail(Task::tr("Not enough memory to reorganize the data."));
+}
+
+void Reorganization::reorganize()
+{
     if (m_data.attributeCount() < 2) {
         fail(Task::tr("Number of attributes is less than 2"));
         return;
@@ -137,6 +143,10 @@ void Reorganization::run()
         fail(Task::tr("Unknown reorganization algorithm %1.").arg(m_mode));
         return;
     }
+    // The result, and for BEA a block of bonds and a group of rows.
+    const qint64 attributes = m_data.attributeCount();
+    claimMemory((qint64(m_data.values.size()) + (m_mode == Bea ? 36 * attributes : 0)) *
+                qint64(sizeof(double)));
     QVector<int> order;
     const bool ordered = m_mode == Bea ? orderByBonds(order) : orderByFirstValue(order);
     if (!ordered)
@@ -150,7 +160,6 @@ bool Reorganization::orderByBonds(QVector<int> &order)
     const int attributes = m_data.attributeCount();
     BondTable bonds(m_data);
     order = {0, 1};
-    int reported = 0;
     for (int k = 2; k < attributes; ++k) {
         // Only a positive bond draws k next to an attribute; otherwise it
         // goes to the front.
@@ -164,7 +173,7 @@ bool Reorganization::orderByBonds(QVector<int> &order)
             }
         }
         order.insert(position, k);
-        if (!attributeDone(k, reported))
+        if (!checkpoint(k, attributes))
             return false;
     }
     return true;
@@ -175,33 +184,18 @@ bool Reorganization::orderByFirstValue(QVector<int> &order)
     const int attributes = m_data.attributeCount();
     const int times = m_data.timeCount();
     QVector<int> first(attributes);
-    int reported = 0;
     for (int a = 0; a < attributes; ++a) {
         int t = 0;
         while (t < times && std::isnan(m_data.value(t, a)))
             ++t;
         first[a] = t; // an attribute without any value gets `times`: it goes last
-        if (!attributeDone(a, reported))
+        if (!checkpoint(a, attributes))
             return false;
     }
     order.resize(attributes);
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
                      [&first](int x, int y) { return first.at(x) < first.at(y); });
-    return true;
-}
-
-bool Reorganization::attributeDone(int attribute, int &reported)
-{
-    if (isStopRequested()) {
-        dispose();
-        return false;
-    }
-    const int p = percent(attribute, m_data.attributeCount());
-    if (p > reported) {
-        reported = p;
-        setProgress(p);
-    }
     return true;
 }
 

@@ -25,9 +25,9 @@ public:
     QVector<int> permutation() const { return m_permutation; }
 
 private:
+    void reorganize();
     bool orderByBonds(QVector<int> &order);
     bool orderByFirstValue(QVector<int> &order);
-    bool attributeDone(int attribute, int &reported);
     Data permuted(const QVector<int> &order) const;
 
     Data m_data;

@@ -281,7 +281,9 @@ private slots:
         PaletteWindow w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        // Attributes 0, missing, 0, 1 at every one of 50 time steps.
+        // Attributes 0, missing, 0, 1 at every one of 50 time steps, scaled
+        // over the whole data set so that 0 and 1 stay the gradient's ends.
+        w.findChild<QAbstractButton *>("radioNormalizationGlobal")->click();
         w.loadFile(VIREO_TEST_DATA_DIR "/mainwindow_colours.csv", 0, 1);
         QVERIFY(QTest::qWaitFor([&w] { return !w.runningTask(); }, 10000));
         auto *view = w.findChild<VireoGLWidget *>("glWidget");

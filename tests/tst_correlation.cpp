@@ -11,16 +11,24 @@ struct Outcome
     bool finished = false; // Done, at 100 %
     Selections found;
     QVector<float> scores;
+    QString error;
+    QVector<int> progress; // each value set
 };
 
 Outcome search(int mode, const Selection &model, double threshold,
-               const QVector<float> &scores = {})
+               const QVector<float> &scores = {}, qint64 memoryLimit = 1LL << 62)
 {
     Correlation task(mode, model, threshold, scores);
+    Outcome outcome;
+    task.setMemoryLimit(memoryLimit);
+    task.setProgressObserver([&outcome](int p) { outcome.progress << p; });
     QSignalSpy spy(&task, &Task::finished);
     task.start();
-    const bool finished = spy.wait(20000) && task.status() == Task::Done && task.progress() == 100;
-    return {finished, task.result(), task.scores()};
+    outcome.finished = spy.wait(20000) && task.status() == Task::Done && task.progress() == 100;
+    outcome.found = task.result();
+    outcome.scores = task.scores();
+    outcome.error = task.errorMessage();
+    return outcome;
 }
 
 Data randomData(int attributes, int times, quint32 seed)
@@ -68,6 +76,9 @@ private slots:
     void missingAndFlatCellsNeverMatch();
     void storedScores();
     void coefficientsMatchReference();
+    void attributeModelReadInPlace();
+    void memory();
+    void progressInSmallSteps();
     void stopIsHonoured();
 };
 
@@ -191,6 +202,63 @@ void TestCorrelation::coefficientsMatchReference()
                      qPrintable(QString("mode %1, window %2").arg(mode).arg(k)));
         }
     }
+}
+
+void TestCorrelation::attributeModelReadInPlace()
+{
+    // An attribute over every time: too long to copy each column, so the
+    // windows are read in the table. Attribute 7 is flat.
+    Data data = randomData(40, 2000, 12);
+    for (int t = 0; t < 2000; ++t)
+        data.values[t * 40 + 7] = 0.3;
+    const Selection model(data, 3, 3, 0, 1999);
+    const Outcome outcome = search(Correlation::AllData, model, 3.0);
+    QVERIFY(outcome.finished);
+    QCOMPARE(outcome.scores.size(), 40);
+    QCOMPARE(outcome.scores.at(3), 1.0f);
+    QVERIFY(std::isnan(outcome.scores.at(7)));
+    QCOMPARE(outcome.found.size(), 39);
+    for (const Selection &window : outcome.found)
+        QVERIFY(std::abs(outcome.scores.at(window.firstAttribute) - reference(model, window)) <=
+                1e-6);
+}
+
+void TestCorrelation::memory()
+{
+    // Running out of memory ends the search as a failure.
+    const Outcome starved =
+        search(Correlation::AllData, Selection(randomData(5, 50, 13), 0, 1, 0, 9), 0.1, {}, 100);
+    QVERIFY(!starved.finished);
+    QCOMPARE(starved.error, QStringLiteral("Not enough memory to search for correlations."));
+
+    // A search for one attribute adds at most half the table to the memory
+    // in use, once the kernel has reset the peak resident size.
+    QFile clear("/proc/self/clear_refs");
+    const Data data = randomData(100, 40000, 14); // 32 MB
+    if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1)
+        QSKIP("the peak resident size cannot be reset here");
+    clear.close();
+    const auto kilobytes = [](const char *field) {
+        QFile status("/proc/self/status");
+        status.open(QIODevice::ReadOnly);
+        const QByteArray text = status.readAll();
+        const int at = text.indexOf(field) + int(strlen(field));
+        return text.mid(at, text.indexOf('\n', at) - at).trimmed().split(' ').first().toLongLong();
+    };
+    const qint64 before = kilobytes("VmRSS:");
+    QVERIFY(search(Correlation::AllData, Selection(data, 5, 5, 0, 39999), 0.1).finished);
+    const qint64 extra = kilobytes("VmHWM:") - before;
+    QVERIFY2(extra < 16000, qPrintable(QString("%1 kB").arg(extra)));
+}
+
+void TestCorrelation::progressInSmallSteps()
+{
+    // 4,001 windows of 8,000 cells: every percent is reported, so a stop
+    // is seen after at most 1 % of the work.
+    const Selection model(randomData(4, 6000, 15), 0, 3, 0, 1999);
+    const Outcome outcome = search(Correlation::SameAttributes, model, 0.1);
+    QCOMPARE(outcome.progress.size(), 100);
+    QCOMPARE(outcome.progress.first(), 1);
 }
 
 void TestCorrelation::stopIsHonoured()

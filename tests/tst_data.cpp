@@ -10,18 +10,12 @@ class TestData : public QObject
 
 private slots:
     void constructors();
-    void addTimeStepAppendsZeroRow();
-    void copiesShareUntilWritten();
+    void addTimeStepWritesOnlyItsCopy();
     void sizeLimits();
-    void selectionTypes();
-    void wrappingSelection();
-    void defaultSelectionAndAnnotation();
+    void selections_data();
+    void selections();
+    void annotations();
 };
-
-static bool allNaN(const QVector<double> &values)
-{
-    return std::all_of(values.begin(), values.end(), [](double v) { return qIsNaN(v); });
-}
 
 void TestData::constructors()
 {
@@ -32,132 +26,108 @@ void TestData::constructors()
 
     const Data sized(3, 2);
     QCOMPARE(sized.attributes, QVector<QString>({QString(), QString()}));
-    QCOMPARE(sized.timeCount(), 3);
     QVERIFY(!sized.timeAt(0).isValid() && !sized.lastTime().isValid());
     QCOMPARE(sized.values.size(), 6);
-    QVERIFY(allNaN(sized.values));
-
-    const Data withTimes({QStringLiteral("X")}, 4);
-    QCOMPARE(withTimes.values.size(), 4);
-    QVERIFY(allNaN(withTimes.values));
+    QVERIFY(
+        std::all_of(sized.values.begin(), sized.values.end(), [](double v) { return qIsNaN(v); }));
 }
 
-void TestData::addTimeStepAppendsZeroRow()
+void TestData::addTimeStepWritesOnlyItsCopy()
 {
-    Data data({QStringLiteral("A"), QStringLiteral("B")}, 0);
+    Data original({QStringLiteral("A"), QStringLiteral("B")}, 0);
     const QDateTime t0(QDate(2014, 1, 1), QTime(0, 0), Qt::UTC);
-    const QDateTime t1 = t0.addSecs(60);
-
-    double *row = data.addTimeStep(t0);
-    QCOMPARE(row[0], 0.0);
-    QCOMPARE(row[1], 0.0);
+    double *row = original.addTimeStep(t0);
+    QCOMPARE(QVector<double>({row[0], row[1]}), QVector<double>({0.0, 0.0}));
     row[0] = 1.5;
-    row[1] = qQNaN();
-    row = data.addTimeStep(t1);
-    row[1] = 7.0;
-
-    QCOMPARE(data.timeCount(), 2);
-    QCOMPARE(data.firstTime(), t0);
-    QCOMPARE(data.lastTime(), t1);
-    QCOMPARE(data.values.size(), 4);
-    QCOMPARE(data.value(0, 0), 1.5);
-    QVERIFY(qIsNaN(data.value(0, 1)));
-    QCOMPARE(data.value(1, 0), 0.0); // untouched cell of the new row
-    QCOMPARE(data.value(1, 1), 7.0);
-}
-
-void TestData::copiesShareUntilWritten()
-{
-    Data original(2, 2);
-    original.values[0] = 1.0;
     Data copy = original;
-    QCOMPARE(copy.values.constData(), original.values.constData());
+    QCOMPARE(copy.values.constData(), original.values.constData()); // shared until written
 
     // Filling a row through addTimeStep must never write into a shared copy.
-    copy.addTimeStep(QDateTime())[0] = 5.0;
-    QCOMPARE(original.values.size(), 4);
-    QCOMPARE(original.timeCount(), 2);
-    QCOMPARE(copy.values.size(), 6);
-    QCOMPARE(copy.value(2, 0), 5.0);
-    QCOMPARE(original.value(0, 0), 1.0);
+    copy.addTimeStep(t0.addSecs(60))[1] = 7.0;
+    QCOMPARE(original.values, QVector<double>({1.5, 0.0}));
+    QCOMPARE(original.timeCount(), 1);
+    QCOMPARE(copy.values, QVector<double>({1.5, 0.0, 0.0, 7.0}));
+    QCOMPARE(copy.lastTime(), t0.addSecs(60));
 }
 
 void TestData::sizeLimits()
 {
     const qint64 max = Data::maxValueCount();
-    // The largest QVector<double> Qt 5 can allocate holds a little under 2^28 values.
-    QVERIFY(max > 268000000 && max < (qint64(1) << 28));
-    QVERIFY(Data::canHold(0, 0));
-    QVERIFY(Data::canHold(50000, 200));
-    QVERIFY(Data::canHold(max, 1));
-    QVERIFY(!Data::canHold(max + 1, 1));
-    QVERIFY(!Data::canHold(100000, 100000));
+    // (2^31 - 1 - 64) / 8: the largest QVector<double> Qt 5 can allocate.
+    QCOMPARE(max, qint64(268435447));
+    QCOMPARE(Data::maxElementCount(4), qint64(536870895));
+    QVERIFY(Data::canHold(0, 0) && Data::canHold(50000, 200) && Data::canHold(max, 1));
+    QVERIFY(!Data::canHold(max + 1, 1) && !Data::canHold(100000, 100000) && !Data::canHold(-1, 10));
     // Products that overflow 64 bits must not wrap into "fits".
     QVERIFY(!Data::canHold(qint64(1) << 40, qint64(1) << 40));
-    QVERIFY(!Data::canHold(-1, 10));
+    QVERIFY(Data::canHold(3, 2, 6) && !Data::canHold(3, 2, 5));
+    QCOMPARE(Data::sizeProblem(3, 2, 6), QString());
+    QCOMPARE(Data::sizeProblem(qint64(1) << 40, qint64(1) << 40),
+             QStringLiteral("1099511627776 attributes at 1099511627776 times make "
+                            "1208925819614629174706176 values, more than the 268435447 a table "
+                            "can hold."));
 }
 
-void TestData::selectionTypes()
+void TestData::selections_data()
 {
-    const Data data(5, 10); // 5 times, 10 attributes
-
-    const Selection value(data, 3, 3, 4, 4);
-    QCOMPARE(value.type, int(Selection::Value));
-    QCOMPARE(value.typeName(), QStringLiteral("value"));
-
-    const Selection attribute(data, 3, 3, 4, 0);
-    QCOMPARE(attribute.firstTime, 0);
-    QCOMPARE(attribute.lastTime, 4);
-    QCOMPARE(attribute.type, int(Selection::Attribute));
-    QCOMPARE(attribute.typeName(), QStringLiteral("attribute"));
-    QCOMPARE(attribute.timeCount(), 5);
-
-    const Selection time(data, 0, 9, 2, 2);
-    QCOMPARE(time.type, int(Selection::Time));
-    QCOMPARE(time.attributeCount(), 10);
-
-    const Selection zone(data, 2, 5, 2, 2);
-    QCOMPARE(zone.type, int(Selection::Zone));
-    QCOMPARE(zone.typeName(), QStringLiteral("zone"));
-    QCOMPARE(zone.attributeCount(), 4);
-
-    // A single cell is a value even though it also spans every attribute and time.
-    const Selection single(Data(1, 1), 0, 0, 0, 0);
-    QCOMPARE(single.type, int(Selection::Value));
+    QTest::addColumn<QVector<int>>("bounds"); // first, last attribute, two times
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QVector<int>>("attributes");
+    QTest::addColumn<int>("times");
+    // 10 attributes x 5 times.
+    QTest::newRow("value") << QVector<int>{3, 3, 4, 4} << int(Selection::Value) << QVector<int>{3}
+                           << 1;
+    QTest::newRow("attribute, times reversed")
+        << QVector<int>{3, 3, 4, 0} << int(Selection::Attribute) << QVector<int>{3} << 5;
+    QTest::newRow("time") << QVector<int>{0, 9, 2, 2} << int(Selection::Time)
+                          << QVector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9} << 1;
+    QTest::newRow("zone") << QVector<int>{2, 5, 2, 3} << int(Selection::Zone)
+                          << QVector<int>{2, 3, 4, 5} << 2;
+    QTest::newRow("wrapping zone")
+        << QVector<int>{8, 1, 2, 1} << int(Selection::Zone) << QVector<int>{8, 9, 0, 1} << 2;
 }
 
-void TestData::wrappingSelection()
+void TestData::selections()
 {
-    Data data(3, 10);
+    QFETCH(QVector<int>, bounds);
+    QFETCH(int, type);
+    QFETCH(QVector<int>, attributes);
+    QFETCH(int, times);
+    Data data(5, 10);
+    for (int t = 0; t < 5; ++t)
+        data.times[t] = QDateTime(QDate(2014, 1, 1), QTime(0, 0), Qt::UTC).addSecs(t);
     for (int a = 0; a < 10; ++a) {
         data.attributes[a] = QStringLiteral("A%1").arg(a);
-        for (int t = 0; t < 3; ++t)
+        for (int t = 0; t < 5; ++t)
             data.values[t * 10 + a] = t * 100 + a;
     }
-    const Selection wrap(data, 8, 1, 2, 1);
-    QCOMPARE(wrap.type, int(Selection::Zone));
-    QCOMPARE(wrap.attributeCount(), 4);
-    QCOMPARE(wrap.timeCount(), 2);
-    QCOMPARE(QVector<int>({wrap.attributeIndex(0), wrap.attributeIndex(1), wrap.attributeIndex(2),
-                           wrap.attributeIndex(3)}),
-             QVector<int>({8, 9, 0, 1}));
-    QCOMPARE(wrap.attributeName(2), QStringLiteral("A0"));
-    QCOMPARE(wrap.value(3, 1), 201.0); // attribute 1 at time 1 + 1
-    QCOMPARE(wrap.value(0, 0), 108.0);
+    const Selection selection(data, bounds[0], bounds[1], bounds[2], bounds[3]);
+    QCOMPARE(selection.type, type);
+    QCOMPARE(selection.typeName(),
+             QStringList({"", "value", "attribute", "time", "zone"}).at(type));
+    QCOMPARE(selection.attributeCount(), attributes.size());
+    QCOMPARE(selection.timeCount(), times);
+    const int first = qMin(bounds[2], bounds[3]);
+    for (int i = 0; i < attributes.size(); ++i) {
+        QCOMPARE(selection.attributeIndex(i), attributes[i]);
+        QCOMPARE(selection.attributeName(i), data.attributes.at(attributes[i]));
+        QCOMPARE(selection.value(i, times - 1), (first + times - 1) * 100.0 + attributes[i]);
+    }
+    QCOMPARE(selection.time(0), data.timeAt(first));
 }
 
-void TestData::defaultSelectionAndAnnotation()
+void TestData::annotations()
 {
     const Selection none;
     QCOMPARE(none.type, int(Selection::None));
     QCOMPARE(none.typeName(), QString());
-    QCOMPARE(none.attributeCount(), 0);
-    QCOMPARE(none.timeCount(), 0);
+    QCOMPARE(none.attributeCount() + none.timeCount(), 0);
+    // A single cell is a value even though it also spans every attribute and time.
+    QCOMPARE(Selection(Data(1, 1), 0, 0, 0, 0).type, int(Selection::Value));
 
     const Annotation empty;
     QVERIFY(!empty.hasSelection);
     QCOMPARE(empty.selection.type, int(Selection::None));
-
     const Data data(2, 2);
     const Annotation note(QStringLiteral("pump\nrestarted"), Selection(data, 1, 1, 0, 1));
     QVERIFY(note.hasSelection);

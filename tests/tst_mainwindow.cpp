@@ -1,6 +1,10 @@
 #include "core/task.h"
 #include "io/filereader.h"
 #include "mainwindow/vireomainwindow.h"
+#include "operations/agregation.h"
+#include "operations/correlation.h"
+#include "operations/normalization.h"
+#include "operations/reorganization.h"
 #include "view/vireoglwidget.h"
 #include "widgets/vireocolorwidget.h"
 #include "widgets/vireogradientcolorwidget.h"
@@ -8,6 +12,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -25,6 +30,7 @@
 #include <QTreeWidget>
 
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -37,8 +43,18 @@ public:
     using VireoMainWindow::currentStage;
     using VireoMainWindow::loadFile;
     using VireoMainWindow::runningTask;
+    using VireoMainWindow::storedCorrelationScores;
+
+    TestWindow()
+    {
+        connect(statusBar(), &QStatusBar::messageChanged, [this](const QString &message) {
+            if (!message.isEmpty())
+                messages << message;
+        });
+    }
 
     QString fileAnswer;
+    QStringList messages; // of the status bar, in order
     QMessageBox::StandardButton questionAnswer = QMessageBox::Cancel;
     QList<Answer> fileDialogs, questions, warnings, infos;
 
@@ -46,6 +62,15 @@ public:
     bool waitIdle()
     {
         return QTest::qWaitFor([this] { return !runningTask(); }, 10000);
+    }
+    // The step editors: the six calendar fields, the seconds, the step count.
+    QVector<int> steps()
+    {
+        QVector<int> values;
+        for (const char *name : {"spinYear", "spinMonth", "spinDay", "spinHour", "spinMinute",
+                                 "spinSecond", "spinEpoch", "spinNbEpoch"})
+            values << child<QSpinBox>(name)->value();
+        return values;
     }
     // The file information: name, attribute count, start and end time.
     QStringList fields()
@@ -123,6 +148,59 @@ QPoint cellPixel(const VireoGLWidget &view, int n, int a, int t)
     return QPoint(int((ndc.x() + 1) / 2 * view.width()), int((1 - ndc.y()) / 2 * view.height()));
 }
 
+// Runs a task to its end on the pool; its result or message is then read.
+template <typename T> std::unique_ptr<T> ran(T *task)
+{
+    std::unique_ptr<T> owner(task);
+    QSignalSpy finished(task, &Task::finished);
+    task->start();
+    finished.wait(30000);
+    return owner;
+}
+
+// The chain run task by task; -1 for "None".
+Data chain(const Data &original, int agregation, qint64 deltaT, int normalization,
+           int reorganization)
+{
+    Data data =
+        agregation < 0 ? original : ran(new Agregation(original, agregation, deltaT))->result();
+    data = ran(new Normalization(data, normalization))->result();
+    return reorganization < 0 ? data : ran(new Reorganization(data, reorganization))->result();
+}
+
+// Empty when equal; NaN equals NaN.
+QString difference(const Data &actual, const Data &expected)
+{
+    if (actual.attributes != expected.attributes || actual.times != expected.times ||
+        actual.values.size() != expected.values.size())
+        return QStringLiteral("names, times or size differ");
+    for (int i = 0; i < actual.values.size(); ++i) {
+        const double x = actual.values[i], y = expected.values[i];
+        if (x != y && !(qIsNaN(x) && qIsNaN(y)))
+            return QStringLiteral("value %1: %2 != %3").arg(i).arg(x).arg(y);
+    }
+    return QString();
+}
+
+// NaN scores compare equal as bytes.
+QByteArray bytes(const QVector<float> &scores)
+{
+    return QByteArray(reinterpret_cast<const char *>(scores.constData()),
+                      int(scores.size() * sizeof(float)));
+}
+
+QStringList blocks(const Selections &selections)
+{
+    QStringList list;
+    for (const Selection &s : selections)
+        list << QStringLiteral("%1-%2x%3-%4")
+                    .arg(s.firstAttribute)
+                    .arg(s.lastAttribute)
+                    .arg(s.firstTime)
+                    .arg(s.lastTime);
+    return list;
+}
+
 } // namespace
 
 class TestMainWindow : public QObject
@@ -177,7 +255,7 @@ private slots:
             {"grp4Display_2", "Colors"}, {"pushButton", "Color Brewer"},
             {"grp5Correlation", "Correlation"}, {"label_22", "Lookup zone:"},
             {"label_25", "Threshold"}, {"correlationThresholdLabel", "0.10"},
-            {"selectedValueLabel", "No selection"}, {"spinYear", "0..99=0"},
+            {"selectedValueLabel", "No selection"}, {"spinYear", "0..68=0"},
             {"spinMonth", "0..99=0"}, {"spinDay", "0..999=1"}, {"spinHour", "0..99=0"},
             {"spinMinute", "0..99=0"}, {"spinSecond", "0..99=0"},
             {"spinEpoch", "1..2147483647=86400"}, {"spinNbEpoch", "1..2147483647=1"},
@@ -250,7 +328,9 @@ private slots:
 
     void coloursReachView()
     {
-        // Attributes 0, missing, 0, 1 at every one of 50 time steps.
+        // Attributes 0, missing, 0, 1 at every one of 50 time steps, scaled
+        // over the whole data set.
+        w->child<QAbstractButton>("radioNormalizationGlobal")->click();
         QVERIFY(load(dataFile("mainwindow_colours.csv")));
         auto *view = w->child<VireoGLWidget>("glWidget");
         auto pixels = [view] {
@@ -286,28 +366,6 @@ private slots:
         QCOMPARE(view->grabFramebuffer().pixelColor(one), QColor(0, 0, 250));
     }
 
-    void loadFileFillsFields()
-    {
-        for (int origin : {0, 1}) {
-            const QString name = QStringLiteral(VIREO_SOURCE_DIR "/examples/plant_sensors_") +
-                                 (origin ? "intl.csv" : "fr.csv");
-            QVERIFY(load(name, origin));
-            QVERIFY(w->warnings.isEmpty());
-            // 3000 rows every 5 minutes: the last is 2999 * 5 min = 10 d 9 h 55 min later.
-            QCOMPARE(w->fields(),
-                     QStringList({name, "31", "2014-03-24 00:00:00", "2014-04-03 09:55:00"}));
-            QCOMPARE(w->statusBar()->currentMessage(), "Data loaded");
-            QCOMPARE(w->currentStage(), 1);
-            QCOMPARE(w->child<QProgressBar>("readingProgressBar")->value(), 100);
-            QCOMPARE(w->child<QSpinBox>("spinNbEpoch")->value(), 3000);
-            QCOMPARE(w->child<QSpinBox>("spinEpoch")->value(), 300);
-            const Data shown = w->child<VireoGLWidget>("glWidget")->data();
-            QCOMPARE(shown.attributeCount(), 31);
-            QCOMPARE(shown.timeCount(), 3000);
-            QCOMPARE(shown.value(0, 0), 479.8);
-        }
-    }
-
     void fieldsAndFailedLoads()
     {
         // Before a file is loaded the fields stay empty.
@@ -327,13 +385,12 @@ private slots:
         for (const char *failing : {"mainwindow_missing.csv",   // no such file
                                     "mainwindow_bad_row.csv",   // a row one value short
                                     "mainwindow_french.csv"}) { // ';' read as International
-            FileReader reader(dataFile(failing), 0, 1);
-            QSignalSpy finished(&reader, &Task::finished);
-            reader.start();
-            QVERIFY(finished.wait(10000) && !reader.errorMessage().isEmpty());
+            const QString message = ran(new FileReader(dataFile(failing), 0, 1))->errorMessage();
+            QVERIFY(!message.isEmpty());
             w->warnings.clear();
             QVERIFY(load(dataFile(failing)));
-            QCOMPARE(w->warnings, QList<Answer>({{"Unable to load file", reader.errorMessage()}}));
+            QCOMPARE(w->warnings, QList<Answer>({{"Unable to load file", message}}));
+            QCOMPARE(w->statusBar()->currentMessage(), "Unable to load file: " + message);
             QCOMPARE(w->currentStage(), 0);
             QCOMPARE(w->fields(), gmt);
             QCOMPARE(w->child<VireoGLWidget>("glWidget")->data().timeCount(), 4);
@@ -344,8 +401,8 @@ private slots:
 
         // A single time stamp is shown, in Epoch now: 2014-06-01 is 16071 + 151
         // days after 1970-01-01, 16222 * 86400 + 12 h = 1401624000. Without two
-        // of them there is no step to start from: the step editors keep 4 steps
-        // of 3600 s and the view its data.
+        // of them there is no step to start from: the step editors keep the 5
+        // steps of 3600 s over 4.5 h and the view its data.
         const QString one = dataFile("mainwindow_one_time.csv");
         QVERIFY(load(one));
         QCOMPARE(w->fields(), QStringList({one, "2", "1401624000", "1401624000"}));
@@ -355,8 +412,7 @@ private slots:
         const QString none = dataFile("mainwindow_no_time.csv");
         QVERIFY(load(none));
         QCOMPARE(w->fields(), QStringList({none, "2", "", ""}));
-        QCOMPARE(w->child<QSpinBox>("spinEpoch")->value(), 3600);
-        QCOMPARE(w->child<QSpinBox>("spinNbEpoch")->value(), 4);
+        QCOMPARE(w->steps(), QVector<int>({0, 0, 0, 1, 0, 0, 3600, 5}));
         QCOMPARE(w->child<VireoGLWidget>("glWidget")->data().timeCount(), 4);
         QCOMPARE(w->warnings.size(), 1);
     }
@@ -391,7 +447,7 @@ private slots:
                      QStringList({c.count.isEmpty() ? "" : c.file, c.count}));
             // Every file starts with the value 1.5, written "1,5" in the French one.
             if (!c.count.isEmpty())
-                QCOMPARE(window.child<VireoGLWidget>("glWidget")->data().value(0, 0), 1.5);
+                QCOMPARE(window.nonNormalizedData().value(0, 0), 1.5);
         }
     }
 
@@ -432,11 +488,317 @@ private slots:
             QVERIFY(w->waitIdle());
             QTRY_VERIFY(first.isNull());
         }
+        // A result still queued when its window goes away: the task goes too.
+        auto window = std::make_unique<TestWindow>();
+        window->loadFile(newer, 0, 1);
+        QPointer<Task> orphan = window->runningTask();
+        QVERIFY(QThreadPool::globalInstance()->waitForDone(10000));
+        window.reset();
+        QTRY_VERIFY(orphan.isNull());
         QVERIFY(QThreadPool::globalInstance()->waitForDone(10000));
         QTest::qWait(50);
         QCOMPARE(w->fields()[0], older);
         QCOMPARE(names.size(), 2);
         QVERIFY(w->warnings.isEmpty());
+    }
+
+    // The chain's result reaches the view: normalized, reorganized, coloured.
+    void chainDisplaysReorganizedData()
+    {
+        // Before a file is loaded a parameter only edits its widget.
+        auto *reorganization = w->child<QComboBox>("comboBoxModeReorganization");
+        reorganization->setCurrentIndex(1);
+        w->child<QComboBox>("comboBoxModeAgregation")->setCurrentIndex(2);
+        w->child<QComboBox>("comboBoxModeAgregation")->setCurrentIndex(0);
+        w->child<QAbstractButton>("radioNormalizationGlobal")->click();
+        w->child<QAbstractButton>("radioNormalizationLocal")->click();
+        QVERIFY(!w->runningTask());
+        QVERIFY(w->messages.isEmpty());
+
+        QString file;
+        for (int origin : {0, 1}) {
+            file = QStringLiteral(VIREO_SOURCE_DIR "/examples/plant_sensors_") +
+                   (origin ? "intl.csv" : "fr.csv");
+            w->messages.clear();
+            QVERIFY(load(file, origin));
+            QVERIFY(w->warnings.isEmpty());
+            // 3000 rows every 5 minutes: the last is 2999 * 5 min = 10 d 9 h 55 min later.
+            QCOMPARE(w->fields(),
+                     QStringList({file, "31", "2014-03-24 00:00:00", "2014-04-03 09:55:00"}));
+            QCOMPARE(w->child<QProgressBar>("readingProgressBar")->value(), 100);
+            // The first step, 5 minutes, in every step editor.
+            QCOMPARE(w->steps(), QVector<int>({0, 0, 0, 0, 5, 0, 300, 3000}));
+            QCOMPARE(w->nonNormalizedData().value(0, 0), 479.8);
+            QCOMPARE(w->messages,
+                     QStringList({"Loading data...", "Data loaded", "Data agregated",
+                                  "Normalizing data...", "Data normalized", "Reorganizing data...",
+                                  "Data reorganized & displayed"}));
+            QCOMPARE(w->currentStage(), 4);
+        }
+
+        const Data original = ran(new FileReader(file, 0, 1))->result();
+        const Data shown = w->child<VireoGLWidget>("glWidget")->data();
+        QCOMPARE(
+            difference(shown, chain(original, -1, 0, Normalization::Local, Reorganization::Bea)),
+            QString());
+        QVERIFY(shown.attributes != original.attributes);
+        // The raw values in the order shown: each column is its original one.
+        const Data raw = w->nonNormalizedData();
+        QCOMPARE(raw.attributes, shown.attributes);
+        for (int a = 0; a < raw.attributeCount(); ++a) {
+            const int from = original.attributes.indexOf(raw.attributes[a]);
+            for (int t = 0; t < raw.timeCount(); t += 97)
+                QCOMPARE(raw.value(t, a), original.value(t, from));
+        }
+
+        auto *view = w->child<VireoGLWidget>("glWidget");
+        const QImage frame = view->grabFramebuffer();
+        QSet<QRgb> colours;
+        for (int a = 0; a < 31; ++a)
+            colours << frame.pixel(cellPixel(*view, 31, a, 20));
+        QVERIFY2(colours.size() > 10, qPrintable(QString::number(colours.size())));
+    }
+
+    // Each parameter restarts the chain from its own stage.
+    void parameterChangesRestartTheirStage()
+    {
+        QVERIFY(load(dataFile("mainwindow_international.csv")));
+        const Data original = w->nonNormalizedData();
+        auto *agregation = w->child<QComboBox>("comboBoxModeAgregation");
+        auto *reorganization = w->child<QComboBox>("comboBoxModeReorganization");
+        auto *epoch = w->child<QSpinBox>("spinEpoch");
+        const auto click = [this](const char *name) { w->child<QAbstractButton>(name)->click(); };
+        const QStringList normalization = {"Normalizing data...", "Data normalized"};
+        const QStringList reorganize = {"Reorganizing data...", "Data reorganized & displayed"};
+        const QStringList display = {"Data reorganized & displayed"};
+        const QStringList agregate = {"Agregating data...", "Data agregated"};
+        // clang-format off
+        struct Step { const char *name; std::function<void()> change; QStringList messages; QVector<int> bars; };
+        const Step steps[] = {
+            {"sum", [&] { agregation->setCurrentIndex(1); }, agregate + normalization + display, {100, 100, 100}},
+            {"global", [&] { click("radioNormalizationGlobal"); }, normalization + display, {0, 100, 100}},
+            {"bea", [&] { reorganization->setCurrentIndex(1); }, reorganize, {0, 0, 100}},
+            {"step", [&] { epoch->setValue(5400); }, agregate + normalization + reorganize, {100, 100, 100}},
+            {"local", [&] { click("radioNormalizationLocal"); }, normalization + reorganize, {0, 100, 100}},
+            // The status bar already says so: only the bar tells the stage ran.
+            {"no reorganization", [&] { reorganization->setCurrentIndex(0); }, {}, {0, 0, 100}},
+            {"no aggregation", [&] { agregation->setCurrentIndex(0); }, QStringList("Data agregated") + normalization + display, {100, 100, 100}},
+            {"step unused", [&] { epoch->setValue(7200); }, {}, {0, 0, 0}}};
+        // clang-format on
+        const QList<QProgressBar *> bars = {w->child<QProgressBar>("agregProgressBar"),
+                                            w->child<QProgressBar>("normProgressBar"),
+                                            w->child<QProgressBar>("reorgProgressBar")};
+        for (const Step &step : steps) {
+            for (QProgressBar *bar : bars)
+                bar->setValue(0);
+            w->messages.clear();
+            step.change();
+            QVERIFY(w->waitIdle());
+            QVERIFY2(w->messages == step.messages, step.name);
+            QVector<int> values;
+            for (QProgressBar *bar : bars)
+                values << bar->value();
+            QCOMPARE(values, step.bars);
+            const bool global = w->child<QAbstractButton>("radioNormalizationGlobal")->isChecked();
+            const Data expected = chain(original, agregation->currentIndex() - 1, epoch->value(),
+                                        global ? Normalization::Global : Normalization::Local,
+                                        reorganization->currentIndex() - 1);
+            const Data shown = w->child<VireoGLWidget>("glWidget")->data();
+            QCOMPARE(difference(shown, expected), QString());
+            // The step count shown is the one the aggregation made.
+            if (agregation->currentIndex() > 0)
+                QCOMPARE(shown.timeCount(), w->steps().last());
+        }
+        QVERIFY(w->warnings.isEmpty());
+    }
+
+    // One edit rewrites the other editors silently and restarts the
+    // aggregation once; a year is 365 days.
+    void stepEditors()
+    {
+        QVERIFY(load(dataFile("mainwindow_international.csv")));
+        w->child<QComboBox>("comboBoxModeAgregation")->setCurrentIndex(3);
+        QVERIFY(w->waitIdle());
+        // clang-format off
+        struct Edit { const char *editor; int value; QVector<int> steps; };
+        const Edit edits[] = { // the span is 4.5 h = 16200 s
+            {"spinYear", 1, {1, 0, 0, 1, 0, 0, 31536000 + 3600, 1}},
+            {"spinHour", 0, {1, 0, 0, 0, 0, 0, 31536000, 1}},
+            {"spinEpoch", 90000, {0, 0, 1, 1, 0, 0, 90000, 1}},
+            {"spinEpoch", 3600, {0, 0, 0, 1, 0, 0, 3600, 5}},
+            {"spinMinute", 30, {0, 0, 0, 1, 30, 0, 5400, 4}},
+            // 16200 / 3 + 1 = 5401 s is the smallest step making 3 steps.
+            {"spinNbEpoch", 3, {0, 0, 0, 1, 30, 1, 5401, 3}},
+            // 16200 / 5 + 1 = 3241 s: 5 steps, while 3240 s would make 6.
+            {"spinNbEpoch", 5, {0, 0, 0, 0, 54, 1, 3241, 5}},
+            {"spinNbEpoch", 1, {0, 0, 0, 4, 30, 1, 16201, 1}},
+            {"spinMonth", 99, {0, 99, 0, 4, 30, 1, 99 * 2592000 + 16201, 1}},
+            // Beyond the largest step: clamped to it, not wrapped.
+            {"spinYear", 68, {68, 1, 5, 3, 14, 7, 2147483647, 1}},
+            {"spinDay", 999, {68, 1, 5, 3, 14, 7, 2147483647, 1}}};
+        // clang-format on
+        for (const Edit &edit : edits) {
+            QList<std::shared_ptr<QSignalSpy>> others;
+            for (QSpinBox *box : w->findChildren<QSpinBox *>())
+                if (box->objectName() != edit.editor)
+                    others << std::make_shared<QSignalSpy>(box,
+                                                           qOverload<int>(&QSpinBox::valueChanged));
+            w->messages.clear();
+            w->child<QSpinBox>(edit.editor)->setValue(edit.value);
+            QCOMPARE(w->steps(), edit.steps);
+            for (const auto &spy : others)
+                QCOMPARE(spy->size(), 0);
+            QVERIFY(w->waitIdle());
+            QCOMPARE(w->messages.value(0), "Agregating data...");
+            QCOMPARE(w->child<VireoGLWidget>("glWidget")->data().timeCount(), edit.steps.last());
+        }
+        // All fields at 0 is no step: nothing changes until one is set.
+        for (const char *field : {"spinYear", "spinMonth", "spinDay", "spinHour", "spinMinute"})
+            w->child<QSpinBox>(field)->setValue(0);
+        QVERIFY(w->waitIdle());
+        w->messages.clear();
+        w->child<QSpinBox>("spinSecond")->setValue(0);
+        QCOMPARE(w->steps(), QVector<int>({0, 0, 0, 0, 0, 0, 7, 16200 / 7 + 1}));
+        QVERIFY(!w->runningTask());
+        QVERIFY(w->messages.isEmpty());
+    }
+
+    // A failed stage is reported, and the view keeps what it showed.
+    void failingStageKeepsTheView()
+    {
+        QVERIFY(load(dataFile("mainwindow_failing_stages.csv")));
+        auto *view = w->child<VireoGLWidget>("glWidget");
+        w->child<QComboBox>("comboBoxModeAgregation")->setCurrentIndex(1);
+        QVERIFY(w->waitIdle());
+        const Data original =
+            ran(new FileReader(dataFile("mainwindow_failing_stages.csv"), 0, 1))->result();
+        // clang-format off
+        struct Failure { std::function<void()> change; QString title; Task *task; int stage; };
+        const Failure failures[] = {
+            // Ten years in one-second steps do not fit in memory.
+            {[&] { w->child<QSpinBox>("spinEpoch")->setValue(1); }, "Unable to agregate data",
+             new Agregation(original, Agregation::Sum, 1), 1},
+            {[&] { w->child<QComboBox>("comboBoxModeReorganization")->setCurrentIndex(1); },
+             "Unable to reorganize data", new Reorganization(original, Reorganization::Bea), 3}};
+        // clang-format on
+        for (const Failure &failure : failures) {
+            const QString message = ran(failure.task)->errorMessage();
+            QVERIFY(!message.isEmpty());
+
+            const Data before = view->data();
+            w->warnings.clear();
+            failure.change();
+            QVERIFY(w->waitIdle());
+            QCOMPARE(w->warnings, QList<Answer>({{failure.title, message}}));
+            QCOMPARE(w->statusBar()->currentMessage(), failure.title + ": " + message);
+            QCOMPARE(w->currentStage(), failure.stage);
+            QCOMPARE(difference(view->data(), before), QString());
+            QCOMPARE(w->nonNormalizedData().timeCount(), 0);
+            if (failure.stage == 1) {
+                // Later stages wait for this one.
+                w->child<QAbstractButton>("radioNormalizationGlobal")->click();
+                QVERIFY(!w->runningTask());
+            }
+            // Another parameter of the same stage starts it again.
+            w->child<QSpinBox>("spinEpoch")->setValue(86400 * 365);
+            w->child<QComboBox>("comboBoxModeReorganization")->setCurrentIndex(0);
+            QVERIFY(w->waitIdle());
+            QCOMPARE(w->currentStage(), 4);
+            QCOMPARE(view->data().timeCount(), 11);
+        }
+    }
+
+    // Quick changes end with the last one's result; no task is left behind
+    // and a result overtaken by a change is never used.
+    void rapidChangesEndWithTheLast()
+    {
+        const QString file = VIREO_SOURCE_DIR "/examples/plant_sensors_intl.csv";
+        QVERIFY(load(file));
+        QList<QPointer<Task>> tasks;
+        const auto change = [&](const char *name, int value) {
+            w->findChild<QObject *>(name)->setProperty(
+                qobject_cast<QComboBox *>(w->findChild<QObject *>(name)) ? "currentIndex" : "value",
+                value);
+            tasks << w->runningTask();
+        };
+        w->messages.clear();
+        change("comboBoxModeReorganization", 1);
+        // The reorganization has finished, its result still queued.
+        QVERIFY(QThreadPool::globalInstance()->waitForDone(20000));
+        change("comboBoxModeAgregation", 1);
+        change("spinEpoch", 600);
+        QVERIFY(QThreadPool::globalInstance()->waitForDone(20000));
+        change("comboBoxModeAgregation", 3);
+        change("comboBoxModeReorganization", 2);
+        w->child<QAbstractButton>("radioNormalizationGlobal")->click();
+        change("spinEpoch", 900);
+        QVERIFY(w->waitIdle());
+        QCOMPARE(w->messages.count("Data agregated"), 1);
+        QCOMPARE(w->messages.count("Data reorganized & displayed"), 1);
+        const Data original = ran(new FileReader(file, 0, 1))->result();
+        const Data expected = chain(original, Agregation::Max, 900, Normalization::Global,
+                                    Reorganization::FirstValue);
+        QCOMPARE(expected.timeCount(), 1000);
+        QCOMPARE(difference(w->child<VireoGLWidget>("glWidget")->data(), expected), QString());
+        QCOMPARE(tasks.size(), 6);
+        for (const QPointer<Task> &task : tasks)
+            QTRY_VERIFY(task.isNull());
+        QVERIFY(w->warnings.isEmpty());
+    }
+
+    // A search from the view's signal, replayed from its scores when the
+    // threshold moves.
+    void correlationReplays()
+    {
+        QVERIFY(load(VIREO_SOURCE_DIR "/examples/plant_sensors_intl.csv"));
+        auto *view = w->child<VireoGLWidget>("glWidget");
+        const Selection model(view->data(), 3, 4, 100, 109);
+        view->setSelection(model);
+        w->messages.clear();
+        emit view->correlationRequested(view->selection());
+        QVERIFY(w->waitIdle());
+        QCOMPARE(w->messages, QStringList({"Correlating data...", "Data correlated"}));
+        QCOMPARE(w->currentStage(), 5);
+        QCOMPARE(w->child<QProgressBar>("correlationProgressBar")->value(), 100);
+        const auto fresh = ran(new Correlation(Correlation::AllData, model, 0.10, {}));
+        const QVector<float> scores = fresh->scores();
+        QCOMPARE(scores.size(), 31 * (3000 - 10 + 1));
+        QCOMPARE(bytes(w->storedCorrelationScores()), bytes(scores));
+        const QStringList first = blocks(view->correlation());
+        QCOMPARE(first, blocks(fresh->result()));
+        QVERIFY(first.contains("3-4x100-109"));
+
+        auto *slider = w->child<QSlider>("correlationThreshold");
+        slider->setValue(50);
+        QCOMPARE(w->child<QLabel>("correlationThresholdLabel")->text(), "0.50");
+        QVERIFY(w->waitIdle());
+        const QStringList wider = blocks(view->correlation());
+        QCOMPARE(wider,
+                 blocks(ran(new Correlation(Correlation::AllData, model, 0.5, scores))->result()));
+        QVERIFY(wider.size() > first.size());
+        QCOMPARE(bytes(w->storedCorrelationScores()), bytes(scores));
+
+        // A change during a search restarts it: the zone from scratch, the
+        // threshold with it.
+        emit view->correlationRequested(view->selection());
+        w->child<QComboBox>("correlationMode")->setCurrentIndex(1);
+        slider->setValue(20);
+        QVERIFY(w->waitIdle());
+        const auto sameAttributes =
+            ran(new Correlation(Correlation::SameAttributes, model, 0.2, {}));
+        QCOMPARE(blocks(view->correlation()), blocks(sameAttributes->result()));
+        QCOMPARE(bytes(w->storedCorrelationScores()), bytes(sameAttributes->scores()));
+        QCOMPARE(w->storedCorrelationScores().size(), 3000 - 10 + 1);
+
+        // Another lookup zone forgets the scores; the threshold alone then
+        // starts nothing.
+        w->child<QComboBox>("correlationMode")->setCurrentIndex(2);
+        QVERIFY(w->storedCorrelationScores().isEmpty());
+        w->messages.clear();
+        slider->setValue(25);
+        QCOMPARE(w->child<QLabel>("correlationThresholdLabel")->text(), "0.25");
+        QVERIFY(!w->runningTask());
+        QVERIFY(w->messages.isEmpty());
     }
 
     void translation()
@@ -463,6 +825,7 @@ private slots:
         QCOMPARE(fr.statusBar()->currentMessage(), "Chargement des données...");
         QVERIFY(fr.waitIdle());
         QCOMPARE(fr.warnings.value(0).first, "Impossible de charger le fichier");
+        QVERIFY(fr.statusBar()->currentMessage().startsWith("Impossible de charger le fichier : "));
         QVERIFY(fr.warnings.value(0).second.startsWith("Impossible d'ouvrir le fichier"));
         QCoreApplication::removeTranslator(&french);
     }

@@ -164,6 +164,8 @@ private slots:
     void results();
     void progressAndStop_data();
     void progressAndStop();
+    void memoryExhaustion_data();
+    void memoryExhaustion();
 };
 
 void TestOperations::results_data()
@@ -228,10 +230,12 @@ void TestOperations::results_data()
     row("negative step", "sum", two, -3, {}, {}, zero);
     // 2^32 + 1 steps would wrap to 1 step in 32 bits.
     row("wrapping count", "sum", series({{1, 2}}, {0, qint64(1) << 32}), 1, {}, {},
-        QStringLiteral("Too many time steps (4294967297) for ΔT = 1 s."));
+        QStringLiteral("ΔT = 1 s gives too many time steps: 1 attributes at 4294967297 times make "
+                       "4294967297 values, more than the 268435447 a table can hold."));
     // 2 x (2e8 + 1) cells exceed what one Data holds.
     row("too many cells", "sum", series({{1, 2}, {3, 4}}, {0, 200000000}), 1, {}, {},
-        QStringLiteral("Too many time steps (200000001) for ΔT = 1 s."));
+        QStringLiteral("ΔT = 1 s gives too many time steps: 2 attributes at 200000001 times make "
+                       "400000002 values, more than the 268435447 a table can hold."));
     row("huge step", "sum", two, qint64(1) << 62, {}, {},
         QStringLiteral("ΔT = 4611686018427387904 s is out of range."));
     // Random gaps, values and missing ones against the brute-force model.
@@ -333,7 +337,7 @@ void TestOperations::progressAndStop_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<Data>("data");
     QTest::addColumn<int>("stop");
-    QTest::addColumn<int>("notifications");
+    QTest::addColumn<int>("values"); // progress values set, when not stopped
     // 3 x 7 cells: each cell is a new percentage (4, 9, ..., 100).
     QTest::newRow("agregation") << "average" << grid(3, 7) << Never << 21;
     // 25, 50, 75 after attributes 1..3, then 100.
@@ -348,7 +352,7 @@ void TestOperations::progressAndStop_data()
     QTest::newRow("first value stop") << "first" << grid(400, 5000, 1) << AtOnce << 0;
     QTest::newRow("bea stop") << "bea" << grid(100, 5000) << AtOnce << 0;
     // Asked at the first progress notification; some 1.5e9 products remain.
-    QTest::newRow("bea running stop") << "bea" << grid(500, 12000) << AtFirstProgress << 1;
+    QTest::newRow("bea running stop") << "bea" << grid(500, 12000) << AtFirstProgress << 0;
 }
 
 void TestOperations::progressAndStop()
@@ -356,13 +360,14 @@ void TestOperations::progressAndStop()
     QFETCH(QString, kind);
     QFETCH(Data, data);
     QFETCH(int, stop);
-    QFETCH(int, notifications);
+    QFETCH(int, values);
     // A stopped task deletes itself. dispose() cuts every connection,
     // destroyed() included, but QPointer still sees the deletion.
     QPointer<Task> task(makeTask(kind, data));
     QSignalSpy finished(task.data(), &Task::finished);
     connect(task.data(), &Task::finished, task.data(), &QObject::deleteLater);
-    QVector<int> seen;
+    QVector<int> set, seen;
+    task->setProgressObserver([&set](int p) { set << p; });
     connect(task.data(), &Task::progressChanged, this, [&](Task *t) {
         seen << t->progress();
         if (stop == AtFirstProgress)
@@ -373,9 +378,46 @@ void TestOperations::progressAndStop()
         task->requestStop();
     QTRY_VERIFY_WITH_TIMEOUT(task.isNull(), 20000);
     QCOMPARE(finished.count(), stop == Never ? 1 : 0);
-    QCOMPARE(seen.size(), notifications); // none once a stop is asked for
-    QVERIFY(std::is_sorted(seen.cbegin(), seen.cend()));
-    QVERIFY(stop != Never || seen.last() == 100);
+    // Each value once, rising to 100; no notification once a stop is asked for.
+    QVERIFY(std::adjacent_find(seen.begin(), seen.end(), std::greater_equal<int>()) == seen.end());
+    QVERIFY(std::adjacent_find(set.begin(), set.end(), std::greater_equal<int>()) == set.end());
+    if (stop == Never) {
+        QCOMPARE(set.size(), values);
+        QCOMPARE(seen.last(), 100);
+    } else {
+        QCOMPARE(seen.size(), stop == AtFirstProgress ? 1 : 0);
+    }
+}
+
+void TestOperations::memoryExhaustion_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("message");
+    const QString message("Not enough memory to %1 the data.");
+    for (const char *kind : {"sum", "average", "max", "min"})
+        QTest::newRow(kind) << kind << message.arg("aggregate");
+    QTest::newRow("global") << "global" << message.arg("normalize");
+    QTest::newRow("local") << "local" << message.arg("normalize");
+    QTest::newRow("bea") << "bea" << message.arg("reorganize");
+    QTest::newRow("first") << "first" << message.arg("reorganize");
+}
+
+void TestOperations::memoryExhaustion()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+    // 8 x 100 values take 6,400 bytes: a copy does not fit in 6,000.
+    for (const qint64 limit : {6000, 100000}) {
+        QScopedPointer<TypedTask<Data>> task(makeTask(kind, grid(8, 100)));
+        task->setMemoryLimit(limit);
+        QSignalSpy finished(task.data(), &Task::finished);
+        task->start();
+        QVERIFY(finished.wait(30000));
+        const bool enough = limit > 6000;
+        QCOMPARE(task->status(), int(enough ? Task::Done : Task::Failed));
+        QCOMPARE(task->errorMessage(), enough ? QString() : message);
+        QCOMPARE(task->result().values.size(), enough ? 800 : 0);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestOperations)

@@ -11,13 +11,15 @@ namespace {
 class ProbeTask : public TypedTask<int>
 {
 public:
-    enum Ending { Succeed, Fail };
+    enum Ending
+    {
+        Succeed,
+        Fail
+    };
 
     ProbeTask(Ending ending = Succeed, bool checksStop = true)
-        : m_ending(ending)
-        , m_checksStop(checksStop)
-    {
-    }
+        : m_ending(ending), m_checksStop(checksStop)
+    {}
 
     // dispose() cuts every connection, destroyed() included, so deletions
     // are counted here.
@@ -36,11 +38,10 @@ public:
             setProgress(earlyProgress);
         gate.acquire();
         for (int p : progressSteps) {
-            if (m_checksStop && isStopRequested()) {
-                dispose();
+            if (!m_checksStop)
+                setProgress(p);
+            else if (!checkpoint(p))
                 return;
-            }
-            setProgress(p);
         }
         if (m_ending == Fail)
             fail(QStringLiteral("broken"));
@@ -67,76 +68,62 @@ class TestTask : public QObject
     Q_OBJECT
 
 private slots:
-    void successSequence();
-    void startTwiceRunsOnce();
-    void stopAfterDoneKeepsResult();
-    void failureReported();
+    void endings_data();
+    void endings();
     void stoppedTasksAreDeletedOnceAndSilent_data();
     void stoppedTasksAreDeletedOnceAndSilent();
     void percentUses64Bits();
+    void progressNotifiedOncePerValue();
 };
 
-void TestTask::successSequence()
+void TestTask::endings_data()
 {
-    ProbeTask task;
+    QTest::addColumn<int>("ending");
+    QTest::addColumn<int>("starts");
+    QTest::addColumn<bool>("stopAfterEnd"); // too late: the result stands
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("success") << int(ProbeTask::Succeed) << 1 << false << int(Task::Done) << "";
+    QTest::newRow("started twice")
+        << int(ProbeTask::Succeed) << 2 << false << int(Task::Done) << "";
+    QTest::newRow("stop after done")
+        << int(ProbeTask::Succeed) << 1 << true << int(Task::Done) << "";
+    QTest::newRow("failure") << int(ProbeTask::Fail) << 1 << false << int(Task::Failed) << "broken";
+}
+
+void TestTask::endings()
+{
+    QFETCH(int, ending);
+    QFETCH(int, starts);
+    QFETCH(bool, stopAfterEnd);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    ProbeTask task{ProbeTask::Ending(ending)};
     QVector<int> seen;
     connect(&task, &Task::progressChanged, this, [&seen](Task *t) { seen << t->progress(); });
     QSignalSpy finished(&task, &Task::finished);
     QCOMPARE(task.status(), int(Task::Idle));
-
-    task.gate.release();
-    task.start();
+    task.gate.release(starts);
+    for (int i = 0; i < starts; ++i)
+        task.start();
+    if (stopAfterEnd) {
+        QVERIFY(QThreadPool::globalInstance()->waitForDone(5000));
+        task.requestStop();
+    }
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
-    QCOMPARE(finished.at(0).at(0).value<Task *>(), static_cast<Task *>(&task));
-    QCOMPARE(task.status(), int(Task::Done));
-    QCOMPARE(task.result(), 42);
-    QCOMPARE(task.progress(), 100);
-    QVERIFY(task.errorMessage().isEmpty());
-    // Repeated values are reported once; a newer value may be read for a
-    // notification, but the sequence never goes backwards and ends at 100.
-    QVERIFY(!seen.isEmpty() && seen.size() <= 4);
-    QVERIFY(std::is_sorted(seen.begin(), seen.end()));
-    QCOMPARE(seen.last(), 100);
-}
-
-void TestTask::startTwiceRunsOnce()
-{
-    ProbeTask task;
-    QSignalSpy finished(&task, &Task::finished);
-    task.gate.release(2);
-    task.start();
-    task.start();
-    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
-    QThreadPool::globalInstance()->waitForDone(5000);
+    QVERIFY(QThreadPool::globalInstance()->waitForDone(5000));
     QCoreApplication::processEvents();
-    QCOMPARE(task.runs.load(), 1);
     QCOMPARE(finished.count(), 1);
-}
-
-void TestTask::stopAfterDoneKeepsResult()
-{
-    ProbeTask task;
-    QSignalSpy finished(&task, &Task::finished);
-    task.gate.release();
-    task.start();
-    QThreadPool::globalInstance()->waitForDone(5000);
-    QCOMPARE(task.status(), int(Task::Done));
-    task.requestStop(); // too late: the result stands
-    QCOMPARE(task.status(), int(Task::Done));
-    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
-    QCOMPARE(task.result(), 42);
-}
-
-void TestTask::failureReported()
-{
-    ProbeTask task(ProbeTask::Fail);
-    QSignalSpy finished(&task, &Task::finished);
-    task.gate.release();
-    task.start();
-    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
-    QCOMPARE(task.status(), int(Task::Failed));
-    QCOMPARE(task.errorMessage(), QStringLiteral("broken"));
-    QCOMPARE(task.result(), 0);
+    QCOMPARE(task.runs.load(), 1);
+    QCOMPARE(finished.at(0).at(0).value<Task *>(), static_cast<Task *>(&task));
+    QCOMPARE(task.status(), status);
+    QCOMPARE(task.errorMessage(), message);
+    QCOMPARE(task.result(), status == Task::Done ? 42 : 0);
+    // A newer value may be read for a notification, but each value is
+    // reported once, the sequence never goes backwards and ends at 100.
+    QVERIFY(!seen.isEmpty() && seen.size() <= 4);
+    QVERIFY(std::adjacent_find(seen.begin(), seen.end(), std::greater_equal<int>()) == seen.end());
+    QCOMPARE(seen.last(), status == Task::Done ? 100 : 70);
 }
 
 void TestTask::stoppedTasksAreDeletedOnceAndSilent_data()
@@ -206,6 +193,21 @@ void TestTask::percentUses64Bits()
     QCOMPARE(Probe::percent(qint64(3000000000), qint64(4000000000)), 75);
     const qint64 huge = std::numeric_limits<qint64>::max() / 2;
     QCOMPARE(Probe::percent(huge / 4 * 3, huge), 75);
+}
+
+void TestTask::progressNotifiedOncePerValue()
+{
+    // Every change queues a notification, but all of them are delivered after
+    // the run, when the value has reached 100: it is reported once.
+    ProbeTask task;
+    task.progressSteps = {10, 20, 30, 40, 50, 60, 70, 80, 90};
+    QVector<int> seen;
+    connect(&task, &Task::progressChanged, this, [&seen](Task *t) { seen << t->progress(); });
+    task.gate.release();
+    task.start();
+    QVERIFY(QThreadPool::globalInstance()->waitForDone(5000));
+    QCoreApplication::processEvents();
+    QCOMPARE(seen, QVector<int>{100});
 }
 
 QTEST_GUILESS_MAIN(TestTask)

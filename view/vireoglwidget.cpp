@@ -32,7 +32,8 @@ VireoGLWidget::VireoGLWidget(QWidget *parent)
       m_keyMapToMoveSelection(ViewActions::defaultMoveSelectionKeys()), m_animationTimer(this),
       m_tubeRenderer(m_layout),
       m_selectionOutline(m_layout, QVector4D(0.0f, 1.0f, 0.0f, 1.0f), selectionInset),
-      m_correlationOutline(m_layout, QVector4D(0.0f, 0.0f, 0.39f, 1.0f), correlationInset)
+      m_correlationOutline(m_layout, QVector4D(0.0f, 0.0f, 0.39f, 1.0f), correlationInset),
+      m_contextMenu(this, [this](const QString &title, const QString &text) { warn(title, text); })
 {
     // The shaders are GLSL without a version line and glShadeModel is fixed
     // function: both need a compatibility context.
@@ -51,6 +52,13 @@ VireoGLWidget::VireoGLWidget(QWidget *parent)
 
     setFocusPolicy(Qt::StrongFocus);
     setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(&m_contextMenu, &ViewContextMenu::correlationRequested, this,
+            &VireoGLWidget::correlationRequested);
+    connect(&m_contextMenu, &ViewContextMenu::exportFinished, this, &VireoGLWidget::exportFinished);
+    connect(&m_contextMenu, &ViewContextMenu::noteWritten, this, [this](const Annotation &note) {
+        m_annotations.append(note);
+        emit annotationsChanged(m_annotations);
+    });
 }
 
 VireoGLWidget::~VireoGLWidget()
@@ -177,8 +185,7 @@ void VireoGLWidget::goTo(const Selection &selection)
 
 void VireoGLWidget::showContextMenu(QPoint pos)
 {
-    // No actions on selections are offered yet.
-    Q_UNUSED(pos)
+    m_contextMenu.exec(pos);
 }
 
 void VireoGLWidget::startAnimationIfMoving()
@@ -255,9 +262,13 @@ void VireoGLWidget::mouseReleaseEvent(QMouseEvent *event)
         // A drag turned the view; only a plain click asks for the menu.
         const bool click = !(m_mouseState & rightDragged);
         m_mouseState &= ~(rightPressed | rightDragged);
+        // Before the menu's event loop: a camera still turning would have the
+        // timer repaint the whole tube behind the open menu.
+        m_camera.release(Camera::RightButton);
+        if (!m_camera.isMoving())
+            m_animationTimer.stop();
         if (click)
             showContextMenu(event->pos());
-        m_camera.release(Camera::RightButton);
     }
 }
 

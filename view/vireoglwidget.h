@@ -9,6 +9,7 @@
 #include "view/selectionpicker.h"
 #include "view/tubelayout.h"
 #include "view/tuberenderer.h"
+#include "view/viewcontextmenu.h"
 
 #include <QLinearGradient>
 #include <QMap>
@@ -93,7 +94,7 @@ signals:
     void displayFailed(const QString &message);
 
 public slots:
-    // The menu of actions on the current selection; it comes with that menu.
+    // The menu of actions on the current selection.
     void showContextMenu(QPoint pos);
 
 protected:
@@ -141,6 +142,7 @@ private:
     OutlineRenderer m_correlationOutline;
     // One message per data set, however often its build fails.
     bool m_failureReported = false;
+    ViewContextMenu m_contextMenu;
 };
 
 #endif // VIREO_VIEW_VIREOGLWIDGET_H

@@ -160,6 +160,87 @@
         <source>NextAttribute</source>
         <translation>Attribut suivant</translation>
     </message>
+    <message>
+        <source>Keys Configuration</source>
+        <translation>Configuration des touches</translation>
+    </message>
+    <message>
+        <source>Camera keys</source>
+        <translation>Touches de la caméra</translation>
+    </message>
+    <message>
+        <source>Picking keys</source>
+        <translation>Touches de sélection</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>Modifier</translation>
+    </message>
+    <message>
+        <source>%1 is bound to several actions: %2.</source>
+        <translation>%1 est attribuée à plusieurs actions : %2.</translation>
+    </message>
+</context>
+<context>
+    <name>LazyModel</name>
+    <message>
+        <source>%1 attributes</source>
+        <translation>%1 attributs</translation>
+    </message>
+    <message>
+        <source>Area %1</source>
+        <translation>Région %1</translation>
+    </message>
+    <message>
+        <source>Selections</source>
+        <translation>Sélections</translation>
+    </message>
+    <message>
+        <source>%1 times steps</source>
+        <translation>%1 pas de temps</translation>
+    </message>
+</context>
+<context>
+    <name>Profile</name>
+    <message>
+        <source>The file cannot be written.</source>
+        <translation>Le fichier ne peut pas être écrit.</translation>
+    </message>
+    <message>
+        <source>The file cannot be read.</source>
+        <translation>Le fichier ne peut pas être lu.</translation>
+    </message>
+    <message>
+        <source>The file is not a profile of this kind.</source>
+        <translation>Le fichier n&apos;est pas un profil de ce type.</translation>
+    </message>
+    <message>
+        <source>The file exists and is not an INI file; it is left as it is.</source>
+        <translation>Le fichier existe et n&apos;est pas un fichier INI ; il est laissé tel quel.</translation>
+    </message>
+</context>
+<context>
+    <name>SelectionPanels</name>
+    <message>
+        <source>No selection</source>
+        <translation>Aucune sélection</translation>
+    </message>
+    <message>
+        <source>Type of selection : %1</source>
+        <translation>Type de sélection : %1</translation>
+    </message>
+    <message>
+        <source>Selection</source>
+        <translation>Sélection</translation>
+    </message>
+    <message>
+        <source>Correlation</source>
+        <translation>Corrélation</translation>
+    </message>
+    <message>
+        <source>Annotation %1 :</source>
+        <translation>Annotation %1 :</translation>
+    </message>
 </context>
 <context>
     <name>Task</name>
@@ -216,10 +297,6 @@
         <translation>La ligne %1 ne contient pas de valeur de temps supérieure à la précédente (%2 &lt; %3).</translation>
     </message>
     <message>
-        <source>Line %1 can&apos;t be loaded: %2 attributes at %3 times make %4 values, more than the %5 a table can hold.</source>
-        <translation>La ligne %1 ne peut pas être chargée : %2 attributs à %3 instants font %4 valeurs, plus que les %5 qu&apos;une table peut contenir.</translation>
-    </message>
-    <message>
         <source>Line %1 doesn&apos;t contain 3 values separated by a tabulation.</source>
         <translation>La ligne %1 ne contient pas 3 valeurs séparées par une tabulation.</translation>
     </message>
@@ -228,16 +305,8 @@
         <translation>La ligne %1 ne contient pas 3 valeurs séparées par une &apos;,&apos;.</translation>
     </message>
     <message>
-        <source>The file names %1 attributes at %2 distinct times: %3 values, more than the %4 a table can hold.</source>
-        <translation>Le fichier nomme %1 attributs à %2 instants distincts : %3 valeurs, plus que les %4 qu&apos;une table peut contenir.</translation>
-    </message>
-    <message>
         <source>The file %1 changed while it was read.</source>
         <translation>Le fichier %1 a changé pendant sa lecture.</translation>
-    </message>
-    <message>
-        <source>Too many time steps (%1) for ΔT = %2 s.</source>
-        <translation>Trop de pas de temps (%1) pour ΔT = %2 s.</translation>
     </message>
     <message>
         <source>originalDataTimeInterval or deltaT is 0</source>
@@ -258,6 +327,101 @@
     <message>
         <source>Unknown reorganization algorithm %1.</source>
         <translation>Algorithme de réorganisation inconnu : %1.</translation>
+    </message>
+    <message>
+        <source>%1 attributes at %2 times make %3 values, more than the %4 a table can hold.</source>
+        <translation>%1 attributs à %2 instants font %3 valeurs, plus que les %4 qu&apos;une table peut contenir.</translation>
+    </message>
+    <message>
+        <source>Line %1 can&apos;t be loaded: %2</source>
+        <translation>La ligne %1 ne peut pas être chargée : %2</translation>
+    </message>
+    <message>
+        <source>The file can&apos;t be loaded: %1</source>
+        <translation>Le fichier ne peut pas être chargé : %1</translation>
+    </message>
+    <message>
+        <source>ΔT = %1 s gives too many time steps: %2</source>
+        <translation>ΔT = %1 s donne trop de pas de temps : %2</translation>
+    </message>
+    <message>
+        <source>Line %1 holds a field of %2 bytes, more than the %3 a field can hold.</source>
+        <translation>La ligne %1 contient un champ de %2 octets, plus que les %3 qu&apos;un champ peut contenir.</translation>
+    </message>
+    <message>
+        <source>The file %1 is UTF-16 encoded; save it as UTF-8.</source>
+        <translation>Le fichier %1 est encodé en UTF-16 ; enregistrez-le en UTF-8.</translation>
+    </message>
+    <message>
+        <source>Not enough memory to aggregate the data.</source>
+        <translation>Mémoire insuffisante pour agréger les données.</translation>
+    </message>
+    <message>
+        <source>Not enough memory to normalize the data.</source>
+        <translation>Mémoire insuffisante pour normaliser les données.</translation>
+    </message>
+    <message>
+        <source>Not enough memory to reorganize the data.</source>
+        <translation>Mémoire insuffisante pour réorganiser les données.</translation>
+    </message>
+    <message>
+        <source>Not enough memory to search for correlations.</source>
+        <translation>Mémoire insuffisante pour chercher des corrélations.</translation>
+    </message>
+</context>
+<context>
+    <name>ViewContextMenu</name>
+    <message>
+        <source>2D view</source>
+        <translation>Vue 2D</translation>
+    </message>
+    <message>
+        <source>Detect Correlation</source>
+        <translation>Détecter les corrélations</translation>
+    </message>
+    <message>
+        <source>Export selection</source>
+        <translation>Exporter la sélection</translation>
+    </message>
+    <message>
+        <source>Add annotation</source>
+        <translation>Ajouter une annotation</translation>
+    </message>
+    <message>
+        <source>Unable to do this</source>
+        <translation>Action impossible</translation>
+    </message>
+    <message>
+        <source>Please select something before calling this action.</source>
+        <translation>Veuillez sélectionner quelque chose avant de lancer cette action.</translation>
+    </message>
+    <message>
+        <source>Not for now</source>
+        <translation>Pas pour le moment</translation>
+    </message>
+    <message>
+        <source>This action needs to be implemented.</source>
+        <translation>Cette action reste à réaliser.</translation>
+    </message>
+    <message>
+        <source>Save file</source>
+        <translation>Enregistrer le fichier</translation>
+    </message>
+    <message>
+        <source>CSV Files (*.csv);;All files(*.*)</source>
+        <translation>Fichiers CSV (*.csv);;Tous les fichiers (*.*)</translation>
+    </message>
+    <message>
+        <source>Unable to save file</source>
+        <translation>Impossible d&apos;enregistrer le fichier</translation>
+    </message>
+    <message>
+        <source>Note :</source>
+        <translation>Note :</translation>
+    </message>
+    <message>
+        <source>This is a note.</source>
+        <translation>Ceci est une note.</translation>
     </message>
 </context>
 <context>
@@ -636,6 +800,106 @@
     <message>
         <source>Picture saved</source>
         <translation>Image enregistrée</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1 : %2</translation>
+    </message>
+    <message>
+        <source>Agregating data...</source>
+        <translation>Agrégation des données...</translation>
+    </message>
+    <message>
+        <source>Data agregated</source>
+        <translation>Données agrégées</translation>
+    </message>
+    <message>
+        <source>Normalizing data...</source>
+        <translation>Normalisation des données...</translation>
+    </message>
+    <message>
+        <source>Data normalized</source>
+        <translation>Données normalisées</translation>
+    </message>
+    <message>
+        <source>Reorganizing data...</source>
+        <translation>Réorganisation des données...</translation>
+    </message>
+    <message>
+        <source>Data reorganized &amp; displayed</source>
+        <translation>Données réorganisées et affichées</translation>
+    </message>
+    <message>
+        <source>Correlating data...</source>
+        <translation>Recherche de corrélations...</translation>
+    </message>
+    <message>
+        <source>Data correlated</source>
+        <translation>Corrélations trouvées</translation>
+    </message>
+    <message>
+        <source>Unable to agregate data</source>
+        <translation>Impossible d&apos;agréger les données</translation>
+    </message>
+    <message>
+        <source>Unable to normalize data</source>
+        <translation>Impossible de normaliser les données</translation>
+    </message>
+    <message>
+        <source>Unable to reorganize data</source>
+        <translation>Impossible de réorganiser les données</translation>
+    </message>
+    <message>
+        <source>Unable to correlate data</source>
+        <translation>Impossible de corréler les données</translation>
+    </message>
+    <message>
+        <source>Save profile</source>
+        <translation>Enregistrer le profil</translation>
+    </message>
+    <message>
+        <source>Unable to save profile</source>
+        <translation>Impossible d&apos;enregistrer le profil</translation>
+    </message>
+    <message>
+        <source>The profile could not be saved to %1: %2</source>
+        <translation>Le profil n&apos;a pas pu être enregistré dans %1 : %2</translation>
+    </message>
+    <message>
+        <source>Profile saved</source>
+        <translation>Profil enregistré</translation>
+    </message>
+    <message>
+        <source>Open profile</source>
+        <translation>Ouvrir un profil</translation>
+    </message>
+    <message>
+        <source>Unable to open profile</source>
+        <translation>Impossible d&apos;ouvrir le profil</translation>
+    </message>
+    <message>
+        <source>The profile %1 could not be opened: %2</source>
+        <translation>Le profil %1 n&apos;a pas pu être ouvert : %2</translation>
+    </message>
+    <message>
+        <source>Profile opened</source>
+        <translation>Profil ouvert</translation>
+    </message>
+    <message>
+        <source>Save file</source>
+        <translation>Enregistrer le fichier</translation>
+    </message>
+    <message>
+        <source>Unable to save file</source>
+        <translation>Impossible d&apos;enregistrer le fichier</translation>
+    </message>
+    <message>
+        <source>File saved</source>
+        <translation>Fichier enregistré</translation>
+    </message>
+    <message>
+        <source>Export selection finished</source>
+        <translation>Export de la sélection terminé</translation>
     </message>
 </context>
 </TS>

@@ -1,11 +1,12 @@
-// Draws the main window with a file loaded and saves it as an image, for the
-// README. Run it on an X server (xvfb-run) from the build folder.
+// Draws the main window with a file loaded, normalized and reorganized, and
+// saves it as an image, for the README. Run it on an X server (xvfb-run) from the build folder.
 //
 // Usage: vireo_screenshot <file.csv> <mode> <origin> <image.png>
 
 #include "mainwindow/vireomainwindow.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QSurfaceFormat>
@@ -56,6 +57,8 @@ int main(int argc, char *argv[])
     ScreenshotWindow window;
     window.resize(1280, 800);
     window.show();
+    // Neighbouring attributes alike, so that the wall shows bands of colour.
+    window.findChild<QComboBox *>("comboBoxModeReorganization")->setCurrentIndex(1);
     window.loadFile(QString::fromLocal8Bit(argv[1]), QByteArray(argv[2]).toInt(),
                     QByteArray(argv[3]).toInt());
     QElapsedTimer timer;

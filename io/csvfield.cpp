@@ -1,0 +1,168 @@
+#include "io/csvfield.h"
+
+#include "core/data.h"
+
+#include <QCoreApplication>
+#include <QTextCodec>
+#include <QtNumeric>
+
+#include <fast_float/fast_float.h>
+
+#include <cmath>
+
+namespace {
+
+bool readDigits(const char *text, int count, int &value)
+{
+    value = 0;
+    for (int i = 0; i < count; ++i) {
+        const unsigned digit = unsigned(static_cast<unsigned char>(text[i])) - unsigned('0');
+        if (digit > 9)
+            return false;
+        value = value * 10 + int(digit);
+    }
+    return true;
+}
+
+bool parseClock(const char *begin, const char *end, QDate &date, QTime &time)
+{
+    if (end - begin != 19 || begin[4] != '-' || begin[7] != '-' || begin[10] != ' ' ||
+        begin[13] != ':' || begin[16] != ':')
+        return false;
+    int year, month, day, hour, minute, second;
+    if (!readDigits(begin, 4, year) || !readDigits(begin + 5, 2, month) ||
+        !readDigits(begin + 8, 2, day) || !readDigits(begin + 11, 2, hour) ||
+        !readDigits(begin + 14, 2, minute) || !readDigits(begin + 17, 2, second))
+        return false;
+    date = QDate(year, month, day);
+    time = QTime(hour, minute, second);
+    return date.isValid() && time.isValid();
+}
+
+// True when every digit before the exponent is 0, so that a zero result is
+// exact and not an underflow (which QString::toDouble rejects).
+bool isExactZero(const char *begin, const char *end)
+{
+    for (const char *p = begin; p != end && *p != 'e' && *p != 'E'; ++p)
+        if (*p >= '1' && *p <= '9')
+            return false;
+    return true;
+}
+
+// What QString::toDouble makes of the text; NaN where it refuses.
+double parseAnyNumber(const QByteArray &text)
+{
+    bool ok = false;
+    // The explicit size keeps NUL bytes, which Qt 5's QByteArray overload
+    // would cut at: "2\0\0" is no number.
+    const double value = QString::fromUtf8(text.constData(), text.size()).toDouble(&ok);
+    return ok ? value : qQNaN();
+}
+
+// The fast path: plain decimal numbers only. Signs, blanks, infinities,
+// overflow and underflow are left to parseAnyNumber so that both agree.
+bool parsePlainNumber(const char *begin, const char *end, char point, double &value)
+{
+    const char first = *begin;
+    if (!((first >= '0' && first <= '9') || first == '-' || first == point))
+        return false;
+    const fast_float::parse_options options(fast_float::chars_format::general, point);
+    const fast_float::from_chars_result parsed =
+        fast_float::from_chars_advanced(begin, end, value, options);
+    return parsed.ec == std::errc() && parsed.ptr == end && std::isfinite(value) &&
+           (value != 0 || isExactZero(begin, end));
+}
+
+} // namespace
+
+bool CsvField::parseTimeKey(const char *begin, const char *end, qint64 &key)
+{
+    QDate date;
+    QTime time;
+    if (!parseClock(begin, end, date, time))
+        return false;
+    key = date.toJulianDay() * 86400 + time.msecsSinceStartOfDay() / 1000;
+    return true;
+}
+
+QDateTime CsvField::timeOfKey(qint64 key)
+{
+    return QDateTime(QDate::fromJulianDay(key / 86400),
+                     QTime::fromMSecsSinceStartOfDay(int(key % 86400) * 1000), Qt::UTC);
+}
+
+QDateTime CsvField::parseTime(const char *begin, const char *end)
+{
+    qint64 key = 0;
+    return parseTimeKey(begin, end, key) ? timeOfKey(key) : QDateTime();
+}
+
+double CsvField::parseValue(const char *begin, const char *end, bool decimalComma)
+{
+    if (begin == end)
+        return qQNaN();
+    double value = 0;
+    // With a decimal comma, "1,5" and "1.5" both mean one and a half.
+    if ((decimalComma && parsePlainNumber(begin, end, ',', value)) ||
+        parsePlainNumber(begin, end, '.', value))
+        return value;
+    if (end - begin > maxLength())
+        return qQNaN(); // beyond what QString::toDouble could be given
+    QByteArray text(begin, int(end - begin));
+    if (decimalComma)
+        text.replace(',', '.');
+    return parseAnyNumber(text);
+}
+
+qint64 CsvField::maxLength()
+{
+    // UTF-8 never decodes to more UTF-16 units than it has bytes.
+    return Data::maxElementCount(sizeof(QChar));
+}
+
+bool CsvField::decode(const char *begin, const char *end, QString &text)
+{
+    if (end - begin > maxLength())
+        return false;
+    // Qt's plain decoding drops a leading mark, which would merge two names
+    // that differ only by it.
+    static QTextCodec *const utf8 = QTextCodec::codecForName("UTF-8");
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+    text = utf8->toUnicode(begin, int(end - begin), &state);
+    // A sequence cut short at the field's end is held back as state; it is
+    // shown like any other invalid byte instead of vanishing.
+    if (state.remainingChars > 0)
+        text += QChar(QChar::ReplacementCharacter);
+    return true;
+}
+
+QString CsvField::quoted(const char *begin, const char *end)
+{
+    // Long enough to recognise the field, short enough for a message box.
+    const qint64 shown = 80;
+    qint64 length = end - begin;
+    if (length <= shown) {
+        QString text;
+        decode(begin, end, text);
+        return text;
+    }
+    length = shown;
+    // Never cut a character in two; a character takes at most four bytes, so a
+    // run of stray continuation bytes does not eat the whole quote.
+    for (int back = 0;
+         back < 3 && length > 0 && (static_cast<unsigned char>(begin[length]) & 0xC0) == 0x80;
+         ++back)
+        --length;
+    QString text;
+    decode(begin, begin + length, text);
+    return text + QChar(0x2026);
+}
+
+QString CsvField::tooLongMessage(qint64 line, qint64 length)
+{
+    return QCoreApplication::translate(
+               "Task", "Line %1 holds a field of %2 bytes, more than the %3 a field can hold.")
+        .arg(line)
+        .arg(length)
+        .arg(maxLength());
+}

@@ -1,0 +1,293 @@
+#include "io/filereader.h"
+#include "operations/agregation.h"
+#include "operations/correlation.h"
+#include "operations/normalization.h"
+#include "operations/reorganization.h"
+
+#include <QtTest>
+
+#include <atomic>
+#include <chrono>
+#include <vector>
+
+namespace {
+
+// Destructions per task id, counted on whatever thread they happen.
+std::vector<std::atomic<int>> *deletions = nullptr;
+std::atomic<int> deletionsOffThread{0};
+Qt::HANDLE userInterfaceThread = nullptr;
+
+// A task that counts its own destruction, whoever deletes it.
+template <typename T> class Counted : public T
+{
+public:
+    template <typename... Args>
+    explicit Counted(int id, Args &&...args) : T(std::forward<Args>(args)...), m_id(id)
+    {}
+    ~Counted() override
+    {
+        ++(*deletions)[size_t(m_id)];
+        if (QThread::currentThreadId() != userInterfaceThread)
+            ++deletionsOffThread;
+    }
+
+private:
+    int m_id;
+};
+
+enum Kind
+{
+    SyncReader,
+    AsyncReader,
+    Aggregation,
+    Normalize,
+    Reorganize,
+    Correlate,
+    KindCount
+};
+
+// When the stop request comes: never started at all; before start() (a no-op
+// that leaves the task to run); at once after start(); once the task has
+// reported progress not yet delivered (on a large input, so that it is still
+// working); at a random moment near the end of a small input; after it has
+// finished but before finished() is delivered.
+enum Timing
+{
+    NeverStarted,
+    BeforeStart,
+    AtOnce,
+    AfterProgress,
+    NearEnd,
+    AfterFinish,
+    TimingCount
+};
+
+struct Record
+{
+    bool stopped = false; // requestStop() won: the task must stay silent
+    int finished = 0;
+    int deliveredAfterStop = 0;
+};
+
+Data table(int attributes, int times)
+{
+    Data data(times, attributes);
+    const QDateTime start(QDate(2014, 1, 1), QTime(0, 0), Qt::UTC);
+    for (int t = 0; t < times; ++t) {
+        data.times[t] = start.addSecs(7 * t);
+        for (int a = 0; a < attributes; ++a)
+            data.values[t * attributes + a] = (t * (a + 3)) % 17 + (a == 2 ? qQNaN() : 0.0);
+    }
+    for (int a = 0; a < attributes; ++a)
+        data.attributes[a] = QStringLiteral("A%1").arg(a);
+    return data;
+}
+
+QByteArray syncFile(const Data &data)
+{
+    QByteArray text = "Time";
+    for (const QString &name : data.attributes)
+        text += ',' + name.toLatin1();
+    text += "\n2\n3\n4\n5\n6\n7\n8\n9\n10\n";
+    for (int t = 0; t < data.timeCount(); ++t) {
+        text += data.timeAt(t).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")).toLatin1();
+        for (int a = 0; a < data.attributeCount(); ++a)
+            text += ',' + QByteArray::number(data.value(t, a));
+        text += '\n';
+    }
+    return text;
+}
+
+QByteArray asyncFile(const Data &data)
+{
+    QByteArray text;
+    for (int t = 0; t < data.timeCount(); ++t)
+        for (int a = 0; a < data.attributeCount(); ++a)
+            text += data.attributes.at(a).toLatin1() + '\t' +
+                    data.timeAt(t).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")).toLatin1() +
+                    "\t" + QByteArray::number(t + a) + ",5\n";
+    return text;
+}
+
+} // namespace
+
+class TestStress : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void startStopRaces();
+
+private:
+    // Inputs of two sizes: small ones finish in a moment, large ones take
+    // long enough to be caught working.
+    struct Input
+    {
+        Data data;
+        QString syncPath;
+        QString asyncPath;
+    };
+
+    // variant picks the mode of tasks that have several.
+    Task *create(int id, Kind kind, int variant, const Input &input);
+    void writeInput(Input &input, const QString &name, int attributes, int times);
+
+    QTemporaryDir m_dir;
+    Input m_small;
+    Input m_large;
+};
+
+void TestStress::initTestCase()
+{
+    userInterfaceThread = QThread::currentThreadId();
+    QVERIFY(m_dir.isValid());
+    writeInput(m_small, QStringLiteral("small"), 4, 100);
+    // Many attributes, so that every task reports progress early.
+    writeInput(m_large, QStringLiteral("large"), 160, 1000);
+}
+
+void TestStress::writeInput(Input &input, const QString &name, int attributes, int times)
+{
+    input.data = table(attributes, times);
+    input.syncPath = m_dir.filePath(name + QStringLiteral("_sync.csv"));
+    input.asyncPath = m_dir.filePath(name + QStringLiteral("_async.csv"));
+    const Data async = table(qMin(attributes, 8), times / 4);
+    for (const auto &[path, content] : {std::pair{input.syncPath, syncFile(input.data)},
+                                        std::pair{input.asyncPath, asyncFile(async)}}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    }
+}
+
+Task *TestStress::create(int id, Kind kind, int variant, const Input &input)
+{
+    switch (kind) {
+    case SyncReader:
+        return new Counted<FileReader>(id, input.syncPath, 0, 1);
+    case AsyncReader:
+        return new Counted<FileReader>(id, input.asyncPath, 1, 0);
+    case Aggregation:
+        return new Counted<Agregation>(id, input.data, variant % 4, 60);
+    case Normalize:
+        return new Counted<Normalization>(id, input.data, variant % 2);
+    case Reorganize:
+        return new Counted<Reorganization>(id, input.data, variant % 2);
+    default:
+        return new Counted<Correlation>(id, variant % 3, Selection(input.data, 1, 2, 10, 30), 0.2,
+                                        QVector<float>());
+    }
+}
+
+// Every kind of task, stopped at every moment, many at once on the pool:
+// each is deleted exactly once (by the receiver of finished() or by itself),
+// a task whose stop won delivers nothing more, and one whose stop came too
+// late (or never came) delivers finished() exactly once.
+void TestStress::startStopRaces()
+{
+    const int rounds = 56;
+    const int count = rounds * KindCount * TimingCount;
+    std::vector<std::atomic<int>> deleted(static_cast<size_t>(count));
+    deletions = &deleted;
+    deletionsOffThread = 0;
+    QVector<Record> records(count);
+    QRandomGenerator random(36);
+
+    for (int id = 0; id < count; ++id) {
+        const Kind kind = Kind(id % KindCount);
+        const Timing timing = Timing(id / KindCount % TimingCount);
+        // Reordering ends with a copy of the whole table: on the large input
+        // a stop near the end often comes after the last check point.
+        const bool large = timing == AfterProgress || (timing == NearEnd && kind == Reorganize);
+        Task *task = create(id, kind, id / (KindCount * TimingCount), large ? m_large : m_small);
+        Record *record = &records[id];
+        connect(task, &Task::progressChanged, this, [record](Task *) {
+            if (record->stopped)
+                ++record->deliveredAfterStop;
+        });
+        connect(task, &Task::finished, this, [record](Task *t) {
+            if (record->stopped)
+                ++record->deliveredAfterStop;
+            ++record->finished;
+            delete t;
+        });
+        switch (timing) {
+        case NeverStarted:
+            task->requestStop();
+            QCOMPARE(task->status(), int(Task::Idle));
+            delete task;
+            break;
+        case BeforeStart:
+            task->requestStop();
+            task->start();
+            break;
+        case AtOnce:
+            task->start();
+            task->requestStop();
+            record->stopped = task->status() == Task::StopRequested;
+            break;
+        case AfterProgress: {
+            task->start();
+            QDeadlineTimer deadline(20000);
+            while (task->status() == Task::Running && task->progress() == 0 &&
+                   !deadline.hasExpired())
+                QThread::yieldCurrentThread();
+            task->requestStop();
+            record->stopped = task->status() == Task::StopRequested;
+            break;
+        }
+        case NearEnd: {
+            task->start();
+            QDeadlineTimer deadline(std::chrono::microseconds(random.bounded(large ? 1500 : 400)));
+            while (task->status() == Task::Running && !deadline.hasExpired())
+                QThread::yieldCurrentThread();
+            task->requestStop();
+            record->stopped = task->status() == Task::StopRequested;
+            break;
+        }
+        case AfterFinish: {
+            task->start();
+            QDeadlineTimer deadline(20000);
+            while (task->status() == Task::Running && !deadline.hasExpired())
+                QThread::yieldCurrentThread();
+            QVERIFY(task->status() == Task::Done || task->status() == Task::Failed);
+            task->requestStop();
+            QVERIFY(task->status() != Task::StopRequested);
+            break;
+        }
+        default:
+            break;
+        }
+        if (id % 25 == 0)
+            QCoreApplication::processEvents();
+    }
+
+    auto allDeleted = [&deleted] {
+        for (const std::atomic<int> &n : deleted)
+            if (n.load() == 0)
+                return false;
+        return true;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(allDeleted(), 20000);
+    QThreadPool::globalInstance()->waitForDone(10000);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    int stopped = 0;
+    for (int id = 0; id < count; ++id) {
+        const Record &r = records.at(id);
+        const Timing timing = Timing(id / KindCount % TimingCount);
+        QVERIFY2(deleted[size_t(id)].load() == 1, qPrintable(QString::number(id)));
+        QCOMPARE(r.deliveredAfterStop, 0);
+        QCOMPARE(r.finished, r.stopped || timing == NeverStarted ? 0 : 1);
+        stopped += r.stopped ? 1 : 0;
+    }
+    QCOMPARE(deletionsOffThread.load(), 0);
+    // Some stops must have won, or the race was not run.
+    QVERIFY(stopped > 0);
+    qInfo("%d tasks, %d stopped while running", count, stopped);
+    deletions = nullptr;
+}
+
+QTEST_GUILESS_MAIN(TestStress)
+#include "tst_stress.moc"
