@@ -226,15 +226,30 @@ bool SynchronousReader::readRow(const char *begin, const char *end, qint64 row, 
         piece.message = message;
         return false;
     };
-    if (std::count(begin, end, separator) != attributes) {
+    const char *timeEnd = std::find(begin, end, separator);
+    qint64 key = 0;
+    const bool validTime = CsvField::parseTimeKey(begin, timeEnd, key);
+    // The values go to their row while the fields are counted; a row that
+    // fails is dropped with the table.
+    bool rightCount = false;
+    if (row < table.maxRows) {
+        double *values = table.values + row * attributes;
+        const char *field = timeEnd;
+        const bool decimalComma = dialect().hasDecimalComma();
+        qint64 i = 0;
+        for (; i < attributes && field != end; ++i)
+            field = CsvField::parseField(field + 1, end, separator, decimalComma, values[i]);
+        rightCount = i == attributes && field == end;
+    } else {
+        rightCount = std::count(begin, end, separator) == attributes;
+    }
+    if (!rightCount) {
         return failRow(true, QCoreApplication::translate(
                                  "Task", "Line %1 doesn't contain %2 values (time included).")
                                  .arg(row + 11)
                                  .arg(attributes + 1));
     }
-    const char *timeEnd = std::find(begin, end, separator);
-    qint64 key = 0;
-    if (!CsvField::parseTimeKey(begin, timeEnd, key)) {
+    if (!validTime) {
         return failRow(true, QCoreApplication::translate(
                                  "Task", "Line %1 doesn't contain a valid time value : %2.")
                                  .arg(row + 11)
@@ -251,14 +266,6 @@ bool SynchronousReader::readRow(const char *begin, const char *end, qint64 row, 
                                   .arg(Data::sizeProblem(row + 1, attributes, valueLimit())));
     }
     table.times[row] = CsvField::timeOfKey(key);
-    double *values = table.values + row * attributes;
-    const char *field = timeEnd;
-    const bool decimalComma = dialect().hasDecimalComma();
-    for (qint64 i = 0; i < attributes; ++i) {
-        const char *fieldEnd = std::find(++field, end, separator);
-        values[i] = CsvField::parseValue(field, fieldEnd, decimalComma);
-        field = fieldEnd;
-    }
     return true;
 }
 
