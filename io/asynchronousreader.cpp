@@ -8,7 +8,6 @@
 #include <QIODevice>
 
 #include <algorithm>
-#include <cstring>
 
 // One line of an asynchronous file: three non-empty fields.
 struct AsynchronousReader::Measurement
@@ -59,7 +58,7 @@ bool AsynchronousReader::readMeasurement(const char *begin, const char *end, qin
     }
     if (count != 3)
         return fail(dialect().fieldCountMessage(line));
-    if (!parseTime(fields[1][0], fields[1][1], out.time))
+    if (!CsvField::parseTimeKey(fields[1][0], fields[1][1], out.time))
         return failTime(line, fields[1][0], fields[1][1]);
     if (fields[0][1] - fields[0][0] > CsvField::maxLength())
         return fail(CsvField::tooLongMessage(line, fields[0][1] - fields[0][0]));
@@ -67,21 +66,6 @@ bool AsynchronousReader::readMeasurement(const char *begin, const char *end, qin
     out.nameEnd = fields[0][1];
     out.value = fields[2][0];
     out.valueEnd = fields[2][1];
-    return true;
-}
-
-bool AsynchronousReader::parseTime(const char *begin, const char *end, qint64 &key)
-{
-    const int length = int(std::min<qint64>(end - begin, 64));
-    if (end - begin == m_lastTimeText.size() &&
-        std::memcmp(begin, m_lastTimeText.constData(), size_t(length)) == 0) {
-        key = m_lastTimeKey;
-        return true;
-    }
-    if (!CsvField::parseTimeKey(begin, end, key))
-        return false;
-    m_lastTimeText = QByteArray(begin, length); // a valid time is 19 bytes long
-    m_lastTimeKey = key;
     return true;
 }
 

@@ -3,8 +3,6 @@
 
 #include "io/csvreader.h"
 
-#include <QByteArray>
-
 class MeasurementIndex;
 
 // One measurement (name, time, value) per line, in any order. A first pass
@@ -24,11 +22,6 @@ private:
     bool allocateTable(const MeasurementIndex &index, Data &data);
     bool fillTable(LineReader &lines, const MeasurementIndex &index, qint64 lineCount, Data &data);
     bool failChanged();
-    bool parseTime(const char *begin, const char *end, qint64 &key);
-
-    // Lines come grouped by time: the last time read is not parsed again.
-    QByteArray m_lastTimeText;
-    qint64 m_lastTimeKey = 0;
 };
 
 #endif // VIREO_IO_ASYNCHRONOUSREADER_H
