@@ -116,10 +116,9 @@ bool SynchronousReader::readRows(LineReader &lines, Data &data)
     const qint64 attributes = data.attributeCount();
     const qint64 limit = std::min(valueLimit(), Data::maxValueCount());
     const qint64 maxRows = attributes > limit ? 0 : limit / attributes;
-    // A few megabytes per block: each costs a hand-over between the threads,
-    // adds to the memory and delays a stop request.
-    const qint64 blockBytes =
-        blockSize() > 0 ? blockSize() : std::clamp<qint64>(fileSize / 50, 1 << 20, 2 << 20);
+    // A megabyte per block: more would cost memory beside the table, less
+    // more hand-overs between the threads.
+    const qint64 blockBytes = blockSize() > 0 ? blockSize() : 1 << 20;
     qint64 rows = 0;
     qint64 previousKey = std::numeric_limits<qint64>::min();
     int reported = 0;
