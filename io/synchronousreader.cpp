@@ -143,7 +143,8 @@ bool SynchronousReader::readRows(LineReader &lines, Data &data)
         makeRoom(data, std::min(rows, maxRows),
                  qint64(double(left) * double(rows) / double(consumed)));
         const Table table{data.values.data(), data.times.data(), attributes, maxRows};
-        Task::runInParallel(pieces.size(), [&](int index, int) { parse(pieces[index], table); });
+        Piece *shared = pieces.data(); // detached once, here
+        Task::runInParallel(pieces.size(), [&](int index, int) { parse(shared[index], table); });
         if (!firstFailure(pieces, previousKey)) {
             data = Data();
             return false;
