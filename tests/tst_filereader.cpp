@@ -349,12 +349,22 @@ private slots:
         // At most 80 bytes of the field, never half a character.
         QTest::newRow("sync_long_time")
             << 1 << badTime.arg(11).arg("x" + QString("é").repeated(39) + "…");
+        // Stray continuation bytes are no reason to quote less.
+        QTest::newRow("sync_stray_continuation")
+            << 1
+            << badTime.arg(11).arg("201" + QString(QChar::ReplacementCharacter).repeated(74) + "…");
+        // A sequence cut at the field's end shows, instead of vanishing.
+        QTest::newRow("sync_cut_character")
+            << 1 << QString(QChar::ReplacementCharacter) + "|B / 2014-06-01 12:00:00 / 1 2";
 
         // Rows by ascending time, columns by first appearance; of two values
         // for one cell the last wins.
         QTest::newRow("async_french_tab")
             << 0 << "T1 / 2015-01-01 10:00:00|2015-01-01 10:00:01 / 1.25 -0.5";
         QTest::newRow("async_empty") << 1 << " /  / ";
+        // NUL bytes after a number make it no number.
+        QTest::newRow("async_nul_after_value")
+            << 1 << "T1 / 2015-01-01 10:00:00|2015-01-01 10:00:01 / nan 3";
         QTest::newRow("async_first_appearance")
             << 1
             << "zeta|alpha|mu|beta / 2015-01-01 10:00:00|2015-01-01 10:00:01|2015-01-01 10:00:02 "
