@@ -84,6 +84,13 @@ class TestColorBrewer : public QObject
     Q_OBJECT
 
 private slots:
+    void acknowledgmentQuoted()
+    {
+        // The licence's own sentence, whole, for the About box.
+        const QString quoted = ColorBrewerDialog::acknowledgment();
+        QVERIFY(quoted.startsWith("This product includes color "));
+        QVERIFY(quoted.endsWith("developed by Cynthia Brewer (http://colorbrewer.org/)."));
+    }
     void paletteTable()
     {
         const QJsonObject table = embeddedTable();
