@@ -1,9 +1,14 @@
 // Reading speed of FileReader on a synthetic file.
 //
 //   bench_readers [attributes [rows [dialect [missing [layout]]]]]
+//   bench_readers --write FILE [attributes [rows [dialect [missing [layout]]]]]
+//   bench_readers --read FILE [dialect [layout]]
 //
 // dialect: "intl" (default) or "fr"; missing: share of empty cells (0.02);
 // layout: "sync" (default) or "async" (one line per present cell).
+// --write only writes the file; --read reads it as the window does and prints
+// the checksum line of the comparison readers (rows= attrs= missing= sum=
+// bitsum= tsum=) after the figures.
 
 #include "io/filereader.h"
 
@@ -18,7 +23,9 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <cinttypes>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -116,8 +123,13 @@ private:
     QByteArray m_buffer;
 };
 
-Settings parse(const QStringList &arguments)
+Settings parse(QStringList arguments)
 {
+    if (arguments.size() > 2 && arguments.at(1) == QLatin1String("--read"))
+        arguments = QStringList{
+            arguments.at(0), "0", "0", arguments.value(3, "intl"), "0", arguments.value(4, "sync")};
+    else if (arguments.size() > 2 && arguments.at(1).startsWith(QLatin1String("--")))
+        arguments.erase(arguments.begin() + 1, arguments.begin() + 3);
     Settings settings;
     if (arguments.size() > 1)
         settings.attributes = qMax(1, arguments.at(1).toInt());
@@ -147,15 +159,42 @@ double peakResidentMegabytes()
     return usage.ru_maxrss / 1024.0; // kilobytes on Linux
 }
 
+// The line the comparison readers print, to check that all agree bit for bit.
+void printChecksum(const Data &data)
+{
+    double sum = 0.0;
+    quint64 bitsum = 0;
+    quint64 missing = 0;
+    for (double value : data.values) {
+        if (qIsNaN(value)) {
+            ++missing;
+            continue;
+        }
+        sum += value;
+        quint64 bits = 0;
+        std::memcpy(&bits, &value, sizeof bits);
+        bitsum += bits;
+    }
+    long long tsum = 0;
+    for (const QDateTime &time : data.times)
+        tsum += time.toSecsSinceEpoch();
+    std::printf("rows=%d attrs=%d missing=%llu sum=%.17g bitsum=%016" PRIx64 " tsum=%lld\n",
+                data.timeCount(), data.attributeCount(), static_cast<unsigned long long>(missing),
+                sum, static_cast<uint64_t>(bitsum), tsum);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const Settings settings = parse(app.arguments());
+    const QStringList arguments = app.arguments();
+    const Settings settings = parse(arguments);
+    const QString mode = arguments.size() > 2 ? arguments.at(1) : QString();
+    const bool given = mode == QLatin1String("--read") || mode == QLatin1String("--write");
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("bench.csv"));
-    {
+    const QString path = given ? arguments.at(2) : dir.filePath(QStringLiteral("bench.csv"));
+    if (mode != QLatin1String("--read")) {
         QFile file(path);
         if (!dir.isValid() || !file.open(QIODevice::WriteOnly)) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
@@ -166,6 +205,8 @@ int main(int argc, char **argv)
             writer.writeAsynchronous();
         else
             writer.writeSynchronous();
+        if (given)
+            return 0;
     }
     const double megabytes = QFile(path).size() / 1e6;
     const double rssBefore = peakResidentMegabytes();
@@ -179,7 +220,7 @@ int main(int argc, char **argv)
     reader->start();
     loop.exec();
     const double seconds = timer.nsecsElapsed() / 1e9;
-    const double cpu = cpuSeconds() - cpuBefore; // the other threads sleep meanwhile
+    const double cpu = cpuSeconds() - cpuBefore; // every thread's, the pool's included
 
     const Data data = reader->result();
     if (reader->status() != Task::Done) {
@@ -195,8 +236,10 @@ int main(int argc, char **argv)
     std::printf("file size      %.1f MB\n", megabytes);
     std::printf("read time      %.3f s (%.3f s of processor time)\n", seconds, cpu);
     std::printf("throughput     %.1f MB/s\n", megabytes / seconds);
-    std::printf("rows           %.0f rows/s\n", settings.rows / seconds);
+    std::printf("rows           %.0f rows/s\n", data.timeCount() / seconds);
     std::printf("peak RSS       %.1f MB (%.1f MB before reading)\n", peakResidentMegabytes(),
                 rssBefore);
+    if (given)
+        printChecksum(data);
     return 0;
 }

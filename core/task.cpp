@@ -1,6 +1,12 @@
 #include "core/task.h"
 
+#include <QSemaphore>
 #include <QThreadPool>
+
+#include <algorithm>
+
+#include <memory>
+#include <vector>
 
 Task::Task()
 {
@@ -119,4 +125,45 @@ void Task::deliverFinished()
 {
     // The receiver may delete the task; nothing touches it afterwards.
     emit finished(this);
+}
+
+int Task::parallelism()
+{
+    return std::max(1, QThreadPool::globalInstance()->maxThreadCount());
+}
+
+void Task::runInParallel(int count, const std::function<void(int index, int worker)> &job)
+{
+    std::atomic<int> next{0};
+    std::atomic<bool> outOfMemory{false};
+    const auto drain = [&](int worker) {
+        try {
+            for (int index = next++; index < count; index = next++)
+                job(index, worker);
+        } catch (const std::bad_alloc &) {
+            outOfMemory = true;
+            next = count; // the others stop after their current job
+        }
+    };
+    QThreadPool *pool = QThreadPool::globalInstance();
+    QSemaphore ended;
+    std::vector<std::unique_ptr<QRunnable>> helpers;
+    const int helperCount = std::min(count, parallelism()) - 1;
+    for (int worker = 1; worker <= helperCount; ++worker) {
+        helpers.emplace_back(QRunnable::create([&drain, &ended, worker] {
+            drain(worker);
+            ended.release();
+        }));
+        helpers.back()->setAutoDelete(false);
+        pool->start(helpers.back().get());
+    }
+    drain(0);
+    // Helpers still queued never saw the jobs; the others are waited for,
+    // since they use this frame.
+    int started = 0;
+    for (const std::unique_ptr<QRunnable> &helper : helpers)
+        started += pool->tryTake(helper.get()) ? 0 : 1;
+    ended.acquire(started);
+    if (outOfMemory)
+        throw std::bad_alloc();
 }

@@ -53,6 +53,15 @@ public:
     // Percentage of done out of total, in 64 bits, clamped to 0..100.
     static int percent(qint64 done, qint64 total);
 
+    // Threads that runInParallel() may use at most, the caller's included.
+    static int parallelism();
+    // Runs job(index, worker) for every index in 0..count-1 on the calling
+    // thread and idle threads of the global pool, and returns when all are
+    // done. worker (below parallelism()) tells which scratch space to use.
+    // The caller always takes part, so a busy pool only slows it down. A
+    // std::bad_alloc of any job reaches the caller once every job has ended.
+    static void runInParallel(int count, const std::function<void(int index, int worker)> &job);
+
 signals:
     void finished(Task *task);
     void progressChanged(Task *task);

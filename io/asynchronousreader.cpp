@@ -8,6 +8,7 @@
 #include <QIODevice>
 
 #include <algorithm>
+#include <cstring>
 
 // One line of an asynchronous file: three non-empty fields.
 struct AsynchronousReader::Measurement
@@ -58,7 +59,7 @@ bool AsynchronousReader::readMeasurement(const char *begin, const char *end, qin
     }
     if (count != 3)
         return fail(dialect().fieldCountMessage(line));
-    if (!CsvField::parseTimeKey(fields[1][0], fields[1][1], out.time))
+    if (!parseTime(fields[1][0], fields[1][1], out.time))
         return failTime(line, fields[1][0], fields[1][1]);
     if (fields[0][1] - fields[0][0] > CsvField::maxLength())
         return fail(CsvField::tooLongMessage(line, fields[0][1] - fields[0][0]));
@@ -66,6 +67,21 @@ bool AsynchronousReader::readMeasurement(const char *begin, const char *end, qin
     out.nameEnd = fields[0][1];
     out.value = fields[2][0];
     out.valueEnd = fields[2][1];
+    return true;
+}
+
+bool AsynchronousReader::parseTime(const char *begin, const char *end, qint64 &key)
+{
+    const size_t length = sizeof m_lastTimeText;
+    if (size_t(end - begin) == length && m_lastTimeKey >= 0 &&
+        std::memcmp(begin, m_lastTimeText, length) == 0) {
+        key = m_lastTimeKey;
+        return true;
+    }
+    if (!CsvField::parseTimeKey(begin, end, key))
+        return false;
+    std::memcpy(m_lastTimeText, begin, length);
+    m_lastTimeKey = key;
     return true;
 }
 
@@ -117,13 +133,19 @@ bool AsynchronousReader::fillTable(LineReader &lines, const MeasurementIndex &in
     const char *begin = nullptr;
     const char *end = nullptr;
     Measurement measurement;
+    qint64 lastKey = 0;
+    int lastRow = -1;
     while (lines.readLine(begin, end)) {
         if (++line > lineCount)
             return failChanged();
         if (!readMeasurement(begin, end, line, measurement))
             return false;
         const int column = index.column(measurement.name, measurement.nameEnd);
-        const int row = index.row(measurement.time);
+        if (lastRow < 0 || measurement.time != lastKey) {
+            lastKey = measurement.time;
+            lastRow = index.row(lastKey);
+        }
+        const int row = lastRow;
         if (column < 0 || row < 0)
             return failChanged();
         values[row * attributes + column] =

@@ -22,6 +22,12 @@ private:
     bool allocateTable(const MeasurementIndex &index, Data &data);
     bool fillTable(LineReader &lines, const MeasurementIndex &index, qint64 lineCount, Data &data);
     bool failChanged();
+    bool parseTime(const char *begin, const char *end, qint64 &key);
+
+    // Lines come grouped by time: the last time read is not parsed again.
+    // A valid time is 19 bytes long.
+    char m_lastTimeText[19] = {};
+    qint64 m_lastTimeKey = -1;
 };
 
 #endif // VIREO_IO_ASYNCHRONOUSREADER_H

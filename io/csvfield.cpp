@@ -8,6 +8,7 @@
 
 #include <fast_float/fast_float.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -59,18 +60,24 @@ double parseAnyNumber(const QByteArray &text)
     return ok ? value : qQNaN();
 }
 
-// The fast path: plain decimal numbers only. Signs, blanks, infinities,
-// overflow and underflow are left to parseAnyNumber so that both agree.
-bool parsePlainNumber(const char *begin, const char *end, char point, double &value)
+// The fast path: plain decimal numbers only, ending at end or at the
+// separator. Signs, blanks, infinities, overflow and underflow are left to
+// parseAnyNumber so that both agree. Returns where the number ends, nullptr
+// when the fast path does not apply.
+const char *parsePlainNumber(const char *begin, const char *end, char point, double &value,
+                             char separator = 0)
 {
     const char first = *begin;
     if (!((first >= '0' && first <= '9') || first == '-' || first == point))
-        return false;
+        return nullptr;
     const fast_float::parse_options options(fast_float::chars_format::general, point);
     const fast_float::from_chars_result parsed =
         fast_float::from_chars_advanced(begin, end, value, options);
-    return parsed.ec == std::errc() && parsed.ptr == end && std::isfinite(value) &&
-           (value != 0 || isExactZero(begin, end));
+    const bool whole = parsed.ptr == end || (separator != 0 && *parsed.ptr == separator);
+    return parsed.ec == std::errc() && whole && std::isfinite(value) &&
+                   (value != 0 || isExactZero(begin, parsed.ptr))
+               ? parsed.ptr
+               : nullptr;
 }
 
 } // namespace
@@ -89,6 +96,20 @@ QDateTime CsvField::timeOfKey(qint64 key)
 {
     return QDateTime(QDate::fromJulianDay(key / 86400),
                      QTime::fromMSecsSinceStartOfDay(int(key % 86400) * 1000), Qt::UTC);
+}
+
+const char *CsvField::parseField(const char *begin, const char *end, char separator,
+                                 bool decimalComma, double &value)
+{
+    if (begin != end) {
+        const char *numberEnd =
+            parsePlainNumber(begin, end, decimalComma ? ',' : '.', value, separator);
+        if (numberEnd)
+            return numberEnd;
+    }
+    const char *fieldEnd = std::find(begin, end, separator);
+    value = parseValue(begin, fieldEnd, decimalComma);
+    return fieldEnd;
 }
 
 QDateTime CsvField::parseTime(const char *begin, const char *end)

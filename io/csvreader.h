@@ -27,6 +27,9 @@ public:
         CsvDialect dialect;
         qint64 valueLimit;
         Checkpoint checkpoint;
+        // Bytes read at once, 0 for the reader's own choice; tests make it
+        // small so that reads end inside every kind of field.
+        qint64 blockSize = 0;
     };
 
     explicit CsvReader(const Source &source) : m_source(source) {}
@@ -42,6 +45,7 @@ protected:
     QIODevice *device() const { return m_source.device; }
     QString fileName() const { return m_source.fileName; }
     qint64 valueLimit() const { return m_source.valueLimit; }
+    qint64 blockSize() const { return m_source.blockSize; }
     bool checkpoint(int percentage) const { return m_source.checkpoint(percentage); }
 
     // Each returns false, for the caller to return.

@@ -30,8 +30,12 @@ void FileReader::run()
         fail(Task::tr("Unable to open file %1.").arg(m_fileName));
         return;
     }
-    const CsvReader::Source source{&file, m_fileName, CsvDialect(m_readMode, m_origin),
-                                   m_valueLimit, [this](int p) { return checkpoint(p); }};
+    const CsvReader::Source source{&file,
+                                   m_fileName,
+                                   CsvDialect(m_readMode, m_origin),
+                                   m_valueLimit,
+                                   [this](int p) { return checkpoint(p); },
+                                   m_blockSize};
     Data data;
     bool read = false;
     QString error;

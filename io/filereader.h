@@ -22,12 +22,16 @@ public:
     // Largest number of values the result may hold; lowered by tests, which
     // cannot afford files of gigabytes.
     void setValueLimit(qint64 limit) { m_valueLimit = limit; }
+    // Bytes read at once; tests make it small so that reads end inside
+    // every kind of field.
+    void setBlockSize(qint64 bytes) { m_blockSize = bytes; }
 
 private:
     QString m_fileName;
     int m_readMode;
     int m_origin;
     qint64 m_valueLimit = Data::maxValueCount();
+    qint64 m_blockSize = 0;
 };
 
 #endif // VIREO_IO_FILEREADER_H

@@ -16,6 +16,8 @@ class LineReader
 {
 public:
     explicit LineReader(QIODevice *device, qint64 blockSize = 1 << 20);
+    // The lines of text already in memory, [begin, end), read in place.
+    LineReader(const char *begin, const char *end);
 
     // The next line, without its end, as [begin, end) valid until the next
     // call. False at the end of the device or when reading failed.
@@ -23,6 +25,14 @@ public:
     // Whether the device starts with a UTF-16 byte order mark; ask before
     // the first line.
     bool startsWithUtf16Mark();
+    // Whole lines from the current position, ends included, at least `wanted`
+    // bytes unless the device ends first, as [begin, end) valid until the
+    // next call; marks are left in them. False at the end of the device or
+    // when reading failed.
+    bool readLines(qint64 wanted, const char *&begin, const char *&end);
+    // Start of the first line that begins after `from`, in text ending at
+    // `end`; `end` when none begins before it.
+    static const char *nextLineStart(const char *from, const char *end);
 
     bool hasError() const { return m_error; }
     // Bytes of the device taken by the lines returned so far, line ends included.
@@ -30,6 +40,7 @@ public:
 
 private:
     size_t findLineEnd();
+    size_t lastLineStart() const;
     bool fill(size_t bytes);
     bool skipMark();
     bool refill();
@@ -37,8 +48,9 @@ private:
     QIODevice *m_device;
     qint64 m_blockSize;
     std::vector<char> m_buffer;
-    size_t m_begin = 0; // first byte not yet returned
-    size_t m_end = 0;   // end of the bytes read
+    const char *m_text = nullptr; // the buffer, or the text read in place
+    size_t m_begin = 0;           // first byte not yet returned
+    size_t m_end = 0;             // end of the bytes read
     // Next LF and CR at or after m_begin (or m_end), so that files with only
     // one kind of line end are scanned once, not once per line.
     size_t m_nextLf = 0;

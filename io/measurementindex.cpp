@@ -24,7 +24,10 @@ int MeasurementIndex::addName(const char *begin, const char *end)
 
 int MeasurementIndex::column(const char *begin, const char *end) const
 {
-    return m_columnOfBytes.value(QByteArray::fromRawData(begin, int(end - begin)), -1);
+    // One raw-data key reused for every lookup: Qt 5's fromRawData allocates a
+    // header each time, one per line of the file.
+    m_lookupKey.setRawData(begin, uint(end - begin));
+    return m_columnOfBytes.value(m_lookupKey, -1);
 }
 
 void MeasurementIndex::addTime(qint64 key)

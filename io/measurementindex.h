@@ -35,6 +35,7 @@ public:
 
 private:
     QHash<QByteArray, int> m_columnOfBytes;
+    mutable QByteArray m_lookupKey; // not shared between threads
     QHash<QString, int> m_columnOfName;
     QVector<QString> m_names;
     // Unsorted keys with repeats until sortTimes(); compacted whenever they

@@ -14,7 +14,7 @@
 
 bool SynchronousReader::read(Data &data)
 {
-    LineReader lines(device());
+    LineReader lines(device(), blockSize() > 0 ? blockSize() : 1 << 20);
     QVector<QString> names;
     if (!checkEncoding(lines) || !readHeader(lines, names) || !skipReservedLines(lines))
         return false;
@@ -72,87 +72,218 @@ bool SynchronousReader::skipReservedLines(LineReader &lines)
     return checkpoint(0);
 }
 
+// A run of whole lines parsed by one thread, and how that went.
+struct SynchronousReader::Piece
+{
+    const char *begin = nullptr;
+    const char *end = nullptr;
+    qint64 firstRow = 0;
+    qint64 rows = 0;
+    qint64 failedRow = -1;    // first row that failed, -1 when none did
+    bool failedEarly = false; // on its field count or time, before the order is checked
+    QString message;
+    qint64 firstKey = 0;
+    qint64 lastKey = 0;
+};
+
+// Where the rows go, and what every row is checked against.
+struct SynchronousReader::Table
+{
+    double *values;
+    QDateTime *times;
+    qint64 attributes;
+    qint64 maxRows;
+};
+
+namespace {
+
+QString decreaseMessage(qint64 row, qint64 key, qint64 previousKey)
+{
+    const QLatin1String format("yyyy-MM-dd hh:mm:ss");
+    return QCoreApplication::translate("Task", "Line %1 doesn't contain a time value "
+                                               "greater than the previous one (%2 < %3).")
+        .arg(row + 11)
+        .arg(CsvField::timeOfKey(key).toString(format),
+             CsvField::timeOfKey(previousKey).toString(format));
+}
+
+} // namespace
+
 bool SynchronousReader::readRows(LineReader &lines, Data &data)
 {
     const qint64 fileSize = device()->size();
     const qint64 headerSize = lines.consumed();
-    // Rows are counted from a sample this large before the table is reserved:
-    // a single short first row would make the guess ten times too large.
-    const qint64 sample = 1 << 16;
-    bool reserved = false;
-    qint64 line = 10;
+    const qint64 attributes = data.attributeCount();
+    const qint64 limit = std::min(valueLimit(), Data::maxValueCount());
+    const qint64 maxRows = attributes > limit ? 0 : limit / attributes;
+    // A megabyte per block: more would cost memory beside the table, less
+    // more hand-overs between the threads.
+    const qint64 blockBytes = blockSize() > 0 ? blockSize() : 1 << 20;
+    qint64 rows = 0;
     qint64 previousKey = std::numeric_limits<qint64>::min();
+    int reported = 0;
     const char *begin = nullptr;
     const char *end = nullptr;
-    while (lines.readLine(begin, end)) {
-        if (!readRow(begin, end, ++line, previousKey, data))
-            return false;
-        const qint64 consumed = lines.consumed() - headerSize;
-        if (!reserved && consumed >= sample) {
-            reserved = true;
-            reserveRows(data, qint64(double(fileSize - lines.consumed()) * data.timeCount() /
-                                     double(consumed)));
+    while (lines.readLines(blockBytes, begin, end)) {
+        QVector<Piece> pieces = cut(begin, end, rows, blockBytes);
+        // Counting is a scan for line ends, far quicker than a hand-over.
+        for (Piece &piece : pieces) {
+            LineReader counter(piece.begin, piece.end);
+            const char *line = nullptr;
+            const char *lineEnd = nullptr;
+            while (counter.readLine(line, lineEnd))
+                ++piece.rows;
         }
-        if (!checkpoint(Task::percent(consumed, fileSize)))
+        for (Piece &piece : pieces) {
+            piece.firstRow = rows;
+            rows += piece.rows;
+        }
+        const qint64 consumed = lines.consumed() - headerSize;
+        const qint64 left = std::max<qint64>(fileSize - lines.consumed(), 0);
+        makeRoom(data, std::min(rows, maxRows),
+                 qint64(double(left) * double(rows) / double(consumed)));
+        const Table table{data.values.data(), data.times.data(), attributes, maxRows};
+        Piece *shared = pieces.data(); // detached once, here
+        Task::runInParallel(pieces.size(), [&](int index, int) { parse(shared[index], table); });
+        if (!firstFailure(pieces, previousKey)) {
+            data = Data();
             return false;
+        }
+        // Every percent passed is reported, as a line by line reading would.
+        const int percentage = Task::percent(consumed, fileSize);
+        if (!checkpoint(reported))
+            return false;
+        while (reported < percentage) {
+            if (!checkpoint(++reported))
+                return false;
+        }
     }
     return !lines.hasError() || failRead();
 }
 
-bool SynchronousReader::readRow(const char *begin, const char *end, qint64 line,
-                                qint64 &previousKey, Data &data)
+QVector<SynchronousReader::Piece> SynchronousReader::cut(const char *begin, const char *end,
+                                                         qint64 firstRow, qint64 blockBytes) const
+{
+    // Several pieces per thread even out rows of unequal cost; tiny ones cost
+    // more to hand out than to parse.
+    const qint64 smallest = std::clamp<qint64>(blockBytes / 8, 1, 16 << 10);
+    const qint64 count = std::clamp<qint64>((end - begin) / smallest, 1, 4 * Task::parallelism());
+    QVector<Piece> pieces;
+    const char *from = begin;
+    for (qint64 i = 1; i <= count && from != end; ++i) {
+        const char *target = begin + (end - begin) * i / count;
+        const char *to =
+            i == count ? end : LineReader::nextLineStart(std::max(target - 1, from), end);
+        Piece piece;
+        piece.begin = from;
+        piece.end = to;
+        piece.firstRow = firstRow;
+        pieces.append(piece);
+        from = to;
+    }
+    return pieces;
+}
+
+void SynchronousReader::makeRoom(Data &data, qint64 rows, qint64 expectedRows) const
+{
+    // Growing block by block would copy the table again and again, briefly
+    // holding it twice. Pages reserved but never written cost no memory, and
+    // the reservation is only a guess, so it may fail.
+    const qint64 attributes = data.attributeCount();
+    if (data.values.capacity() == 0) {
+        const qint64 rowLimit = std::min(valueLimit(), Data::maxValueCount()) / attributes;
+        const qint64 reserved =
+            std::max(rows, std::min(rows + expectedRows + expectedRows / 32 + 16, rowLimit));
+        try {
+            data.values.reserve(int(reserved * attributes));
+            data.times.reserve(int(reserved));
+        } catch (const std::bad_alloc &) {
+        }
+    }
+    data.values.resize(int(rows * attributes));
+    data.times.resize(int(rows));
+}
+
+void SynchronousReader::parse(Piece &piece, const Table &table) const
+{
+    LineReader lines(piece.begin, piece.end);
+    const char *begin = nullptr;
+    const char *end = nullptr;
+    for (qint64 row = piece.firstRow; lines.readLine(begin, end); ++row) {
+        if (!readRow(begin, end, row, piece, table))
+            return;
+    }
+}
+
+bool SynchronousReader::readRow(const char *begin, const char *end, qint64 row, Piece &piece,
+                                const Table &table) const
 {
     const char separator = dialect().separator();
-    const qint64 attributes = data.attributeCount();
-    if (std::count(begin, end, separator) != attributes) {
-        return fail(QCoreApplication::translate(
-                        "Task", "Line %1 doesn't contain %2 values (time included).")
-                        .arg(line)
-                        .arg(attributes + 1));
-    }
+    const qint64 attributes = table.attributes;
+    const auto failRow = [&piece, row](bool early, const QString &message) {
+        piece.failedRow = row;
+        piece.failedEarly = early;
+        piece.message = message;
+        return false;
+    };
     const char *timeEnd = std::find(begin, end, separator);
     qint64 key = 0;
-    if (!CsvField::parseTimeKey(begin, timeEnd, key))
-        return failTime(line, begin, timeEnd);
-    const QDateTime time = CsvField::timeOfKey(key);
-    if (key < previousKey) {
-        const QLatin1String format("yyyy-MM-dd hh:mm:ss");
-        return fail(QCoreApplication::translate("Task", "Line %1 doesn't contain a time value "
-                                                        "greater than the previous one (%2 < %3).")
-                        .arg(line)
-                        .arg(time.toString(format), data.lastTime().toString(format)));
+    const bool validTime = CsvField::parseTimeKey(begin, timeEnd, key);
+    // The values go to their row while the fields are counted; a row that
+    // fails is dropped with the table.
+    bool rightCount = false;
+    if (row < table.maxRows) {
+        double *values = table.values + row * attributes;
+        const char *field = timeEnd;
+        const bool decimalComma = dialect().hasDecimalComma();
+        qint64 i = 0;
+        for (; i < attributes && field != end; ++i)
+            field = CsvField::parseField(field + 1, end, separator, decimalComma, values[i]);
+        rightCount = i == attributes && field == end;
+    } else {
+        rightCount = std::count(begin, end, separator) == attributes;
     }
-    const QString tooLarge = Data::sizeProblem(data.timeCount() + 1, attributes, valueLimit());
-    if (!tooLarge.isEmpty()) {
-        return fail(QCoreApplication::translate("Task", "Line %1 can't be loaded: %2")
-                        .arg(line)
-                        .arg(tooLarge));
+    if (!rightCount) {
+        return failRow(true, QCoreApplication::translate(
+                                 "Task", "Line %1 doesn't contain %2 values (time included).")
+                                 .arg(row + 11)
+                                 .arg(attributes + 1));
     }
-    previousKey = key;
-    double *row = data.addTimeStep(time);
-    const char *field = timeEnd;
-    const bool decimalComma = dialect().hasDecimalComma();
-    for (qint64 i = 0; i < attributes; ++i) {
-        const char *fieldEnd = std::find(++field, end, separator);
-        row[i] = CsvField::parseValue(field, fieldEnd, decimalComma);
-        field = fieldEnd;
+    if (!validTime) {
+        return failRow(true, QCoreApplication::translate(
+                                 "Task", "Line %1 doesn't contain a valid time value : %2.")
+                                 .arg(row + 11)
+                                 .arg(CsvField::quoted(begin, timeEnd)));
     }
+    if (row == piece.firstRow)
+        piece.firstKey = key;
+    else if (key < piece.lastKey)
+        return failRow(false, decreaseMessage(row, key, piece.lastKey));
+    piece.lastKey = key;
+    if (row >= table.maxRows) {
+        return failRow(false, QCoreApplication::translate("Task", "Line %1 can't be loaded: %2")
+                                  .arg(row + 11)
+                                  .arg(Data::sizeProblem(row + 1, attributes, valueLimit())));
+    }
+    table.times[row] = CsvField::timeOfKey(key);
     return true;
 }
 
-void SynchronousReader::reserveRows(Data &data, qint64 expectedRows) const
+bool SynchronousReader::firstFailure(const QVector<Piece> &pieces, qint64 &previousKey)
 {
-    // Growing row by row doubles the table again and again, copying it each
-    // time and briefly holding it twice. Pages reserved but never written cost
-    // no memory, and the reservation is only a guess, so it may fail.
-    const qint64 attributes = data.attributeCount();
-    if (attributes == 0)
-        return;
-    const qint64 rowLimit = std::min(valueLimit(), Data::maxValueCount()) / attributes;
-    const qint64 rows = std::min(expectedRows + expectedRows / 32 + 16, rowLimit);
-    try {
-        data.values.reserve(int(rows * attributes));
-        data.times.reserve(int(rows));
-    } catch (const std::bad_alloc &) {
+    // A piece does not know the time before its first row: that order is
+    // checked here, after the row's own checks and before the later ones.
+    for (const Piece &piece : pieces) {
+        if (piece.rows == 0)
+            continue; // only a byte order mark
+        const bool failedFirst = piece.failedRow == piece.firstRow;
+        if (failedFirst && piece.failedEarly)
+            return fail(piece.message);
+        if (piece.firstKey < previousKey)
+            return fail(decreaseMessage(piece.firstRow, piece.firstKey, previousKey));
+        if (piece.failedRow >= 0)
+            return fail(piece.message);
+        previousKey = piece.lastKey;
     }
+    return true;
 }

@@ -4,7 +4,9 @@
 #include "io/csvreader.h"
 
 // One row per time stamp: a header of attribute names, nine reserved lines,
-// then the rows, read in one pass.
+// then the rows, read in one pass. The rows come in blocks of whole lines,
+// each cut into pieces that the threads parse straight into their rows of the
+// table; the first failing line of the file is the one reported.
 class SynchronousReader : public CsvReader
 {
 public:
@@ -13,11 +15,19 @@ public:
     bool read(Data &data) override;
 
 private:
+    struct Piece;
+    struct Table;
+
     bool readHeader(LineReader &lines, QVector<QString> &names);
     bool skipReservedLines(LineReader &lines);
     bool readRows(LineReader &lines, Data &data);
-    bool readRow(const char *begin, const char *end, qint64 line, qint64 &previousKey, Data &data);
-    void reserveRows(Data &data, qint64 expectedRows) const;
+    QVector<Piece> cut(const char *begin, const char *end, qint64 firstRow,
+                       qint64 blockBytes) const;
+    void makeRoom(Data &data, qint64 rows, qint64 expectedRows) const;
+    void parse(Piece &piece, const Table &table) const;
+    bool readRow(const char *begin, const char *end, qint64 row, Piece &piece,
+                 const Table &table) const;
+    bool firstFailure(const QVector<Piece> &pieces, qint64 &previousKey);
 };
 
 #endif // VIREO_IO_SYNCHRONOUSREADER_H

@@ -272,10 +272,9 @@ void VireoMainWindow::displayAbout()
            "select values, find correlated blocks and annotate them.</p>"
            "<p>Written by the Vireo developers with Qt %2.</p>"
            "<p>Palette presets: ColorBrewer, by Cynthia A. Brewer, Pennsylvania State "
-           "University, under the Apache License 2.0. This product includes color "
-           "specifications and designs developed by Cynthia Brewer "
-           "(http://colorbrewer.org/).</p>")
-            .arg(QStringLiteral(VIREO_VERSION), QString::fromLatin1(qVersion())));
+           "University, under the Apache License 2.0. %3</p>")
+            .arg(QStringLiteral(VIREO_VERSION), QString::fromLatin1(qVersion()),
+                 ColorBrewerDialog::acknowledgment().toHtmlEscaped()));
 }
 
 // --- display

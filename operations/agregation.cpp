@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 // The samples [first, end) read for one step. `held` when `first` is the
 // sample re-read from the step before because its interval crosses that
@@ -124,68 +125,97 @@ bool Agregation::resample(Data &output, const QVector<qint64> &times)
     cells.count.fill(0, attributes);
     cells.total = stepCount * attributes;
 
+    // The steps' samples depend on the times only; the attributes are then
+    // shared out in runs of whole cache lines, for a run of steps at a time.
+    const int lanes = 8;
+    const int jobs = std::max(1, std::min(2 * parallelism(), attributes / (4 * lanes)));
+    const int perJob = (attributes / jobs + lanes - 1) / lanes * lanes;
+    const qint64 stepsPerRun = std::max<qint64>(1, (1 << 18) / std::max(attributes, 1));
+    std::vector<Step> steps;
     Step step;
     step.bound = times.first();
-    for (qint64 s = 0; s < stepCount; ++s) {
-        step.bound += m_deltaT * 1000;
-        step.end = step.first;
-        while (step.end < samples && times[step.end] < step.bound)
-            ++step.end;
-        // A sample exactly on the bound belongs to the next step.
-        step.splits = step.end > step.first && step.end < samples && times[step.end] > step.bound;
-        combine(cells, step);
-        close(cells, step, times);
-        if (!store(output, s, cells))
+    double *values = output.values.data();
+    for (qint64 firstStep = 0; firstStep < stepCount; firstStep += stepsPerRun) {
+        steps.clear();
+        for (qint64 s = firstStep; s < std::min(stepCount, firstStep + stepsPerRun); ++s) {
+            step.bound += m_deltaT * 1000;
+            step.end = step.first;
+            while (step.end < samples && times[step.end] < step.bound)
+                ++step.end;
+            // A sample exactly on the bound belongs to the next step.
+            step.splits =
+                step.end > step.first && step.end < samples && times[step.end] > step.bound;
+            steps.push_back(step);
+            if (attributes > 0)
+                output.times[int(s)] = m_data.times.constFirst().addSecs(m_deltaT * (s + 1));
+            step.held = step.splits;
+            step.first = step.splits ? step.end - 1 : step.end;
+        }
+        runInParallel(jobs, [&](int job, int) {
+            const Range range{std::min(attributes, job * perJob),
+                              job + 1 == jobs ? attributes
+                                              : std::min(attributes, (job + 1) * perJob)};
+            for (size_t i = 0; i < steps.size(); ++i) {
+                combine(cells, steps[i], range);
+                close(cells, steps[i], times, range);
+                double *row = values + qsizetype(firstStep + qint64(i)) * attributes;
+                std::copy(cells.accumulator.constData() + range.first,
+                          cells.accumulator.constData() + range.end, row + range.first);
+            }
+        });
+        if (!reportStored(cells, cells.stored + qint64(steps.size()) * attributes))
             return false;
-        step.held = step.splits;
-        step.first = step.splits ? step.end - 1 : step.end;
     }
     return true;
 }
 
-void Agregation::combine(Cells &cells, const Step &step) const
+void Agregation::combine(Cells &cells, const Step &step, const Range &range) const
 {
     const int attributes = m_data.attributeCount();
-    double *accumulator = cells.accumulator.data();
-    int *count = cells.count.data();
+    const int width = range.end - range.first;
+    double *accumulator = cells.accumulator.data() + range.first;
+    int *count = cells.count.data() + range.first;
+    double *carry = cells.carry.data() + range.first;
     if (m_modeAgregation == Sum) {
-        std::copy(cells.carry.cbegin(), cells.carry.cend(), accumulator);
-        cells.carry.fill(qQNaN());
+        std::copy(carry, carry + width, accumulator);
+        std::fill(carry, carry + width, qQNaN());
     } else {
-        cells.accumulator.fill(qQNaN());
-        cells.count.fill(0);
+        std::fill(accumulator, accumulator + width, qQNaN());
+        std::fill(count, count + width, 0);
     }
     // In Sum mode the held sample's remaining share arrives as the carry:
     // reading it in full again would count it twice.
     const bool skipHeld = step.held && m_modeAgregation == Sum;
     for (int i = skipHeld ? step.first + 1 : step.first; i < step.end; ++i) {
-        const double *row = m_data.values.constData() + qsizetype(i) * attributes;
+        const double *row = m_data.values.constData() + qsizetype(i) * attributes + range.first;
         switch (m_modeAgregation) {
         case Sum:
-            addRow(accumulator, row, attributes);
+            addRow(accumulator, row, width);
             break;
         case Average:
-            addRow(accumulator, row, attributes);
-            countRow(count, row, attributes);
+            addRow(accumulator, row, width);
+            countRow(count, row, width);
             break;
         case Max:
-            maxRow(accumulator, row, attributes);
+            maxRow(accumulator, row, width);
             break;
         default:
-            minRow(accumulator, row, attributes);
+            minRow(accumulator, row, width);
             break;
         }
     }
 }
 
-void Agregation::close(Cells &cells, const Step &step, const QVector<qint64> &times) const
+void Agregation::close(Cells &cells, const Step &step, const QVector<qint64> &times,
+                       const Range &range) const
 {
     const int attributes = m_data.attributeCount();
     double *accumulator = cells.accumulator.data();
     if (m_modeAgregation == Average) {
-        for (int a = 0; a < attributes; ++a) {
-            if (cells.count.at(a) > 0)
-                accumulator[a] /= cells.count.at(a);
+        const int *count = cells.count.constData();
+        for (int a = range.first; a < range.end; ++a) {
+            if (count[a] > 0)
+                accumulator[a] /= count[a];
             if (std::isinf(accumulator[a]))
                 accumulator[a] = finiteMean(step, a, accumulator[a]);
         }
@@ -197,7 +227,7 @@ void Agregation::close(Cells &cells, const Step &step, const QVector<qint64> &ti
     const double after = double(times.at(step.end) - step.bound);
     const double length = double(times.at(step.end) - times.at(step.end - 1));
     double *carry = cells.carry.data();
-    for (int a = 0; a < attributes; ++a) {
+    for (int a = range.first; a < range.end; ++a) {
         if (std::isnan(accumulator[a]) || std::isnan(last[a]))
             continue;
         const double share = last[a] * after / length;
@@ -225,16 +255,18 @@ double Agregation::finiteMean(const Step &step, int attribute, double overflowed
     return mean;
 }
 
-bool Agregation::store(Data &output, qint64 step, Cells &cells)
+bool Agregation::reportStored(Cells &cells, qint64 stored)
 {
-    const int attributes = m_data.attributeCount();
-    if (attributes > 0)
-        output.times[int(step)] = m_data.times.constFirst().addSecs(m_deltaT * (step + 1));
-    double *row = output.values.data() + qsizetype(step) * attributes;
-    for (int a = 0; a < attributes; ++a) {
-        row[a] = cells.accumulator.at(a);
-        if (!checkpoint(++cells.stored, cells.total))
+    // Every percentage that storing the cells one by one would pass.
+    const qint64 total = cells.total;
+    qint64 cell = cells.stored + 1;
+    while (cell <= stored) {
+        const int percentage = percent(cell, total);
+        if (!checkpoint(percentage))
             return false;
+        // The first cell past this percentage.
+        cell = std::max(cell + 1, ((percentage + 1) * total + 99) / 100);
     }
-    return true;
+    cells.stored = stored;
+    return checkpoint(progress());
 }

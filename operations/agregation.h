@@ -29,10 +29,18 @@ private:
     struct Cells;
 
     QString validate(qint64 &stepCount) const;
+    // Attributes [first, end).
+    struct Range
+    {
+        int first;
+        int end;
+    };
+
     bool resample(Data &output, const QVector<qint64> &times);
-    void combine(Cells &cells, const Step &step) const;
-    void close(Cells &cells, const Step &step, const QVector<qint64> &times) const;
-    bool store(Data &output, qint64 step, Cells &cells);
+    void combine(Cells &cells, const Step &step, const Range &range) const;
+    void close(Cells &cells, const Step &step, const QVector<qint64> &times,
+               const Range &range) const;
+    bool reportStored(Cells &cells, qint64 stored);
     double finiteMean(const Step &step, int attribute, double overflowed) const;
 
     Data m_data;

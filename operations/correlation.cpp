@@ -143,12 +143,22 @@ public:
     int blockLength(int shifts, qint64 windows) const;
     // Bytes of the working buffers for blocks of that length.
     qint64 workingBytes(int length) const;
+    // Rotations scored between two checkpoints.
+    int rotationGroup(int length) const;
     // Takes the shifts firstShift + first .. + count - 1; then sumColumn()
-    // for every column, then score() for every rotation.
+    // for every column, then score() for every rotation. Different columns,
+    // and different rotations with their own scratch, may run at once.
     void load(int first, int count);
     int columnCount() const { return int(m_attributes.size()); }
     void sumColumn(int c);
-    void score(int rotation, double *coefficients);
+    struct Scratch
+    {
+        std::vector<double> sums;
+        std::vector<double> squares;
+        std::vector<double> products;
+        std::vector<double> rowProducts;
+    };
+    void score(int rotation, double *coefficients, Scratch &scratch) const;
 
 private:
     int column(int rotation, int i) const
@@ -179,10 +189,6 @@ private:
     std::vector<double> m_series; // the block's cells, column by column, when copied
     std::vector<double> m_sums;
     std::vector<double> m_squares;
-    std::vector<double> m_windowSums;
-    std::vector<double> m_windowSquares;
-    std::vector<double> m_products;
-    std::vector<double> m_rowProducts;
 };
 
 BlockScorer::BlockScorer(const Selection &model, int firstRotation, int rotations, int firstShift)
@@ -243,11 +249,21 @@ int BlockScorer::blockLength(int shifts, qint64 windows) const
     return int(std::max<qint64>(longest, 1));
 }
 
+int BlockScorer::rotationGroup(int length) const
+{
+    // A few million products per group, at least one rotation per thread.
+    const qint64 perRotation = std::max<qint64>(qint64(length) * qint64(m_cellCount), 1);
+    return int(std::clamp<qint64>((qint64(1) << 23) / perRotation, Task::parallelism(),
+                                  16 * Task::parallelism()));
+}
+
 qint64 BlockScorer::workingBytes(int length) const
 {
     const qint64 columns = qint64(m_attributes.size());
     const qint64 copied = std::min<qint64>(columns * (length + m_modelTimes - 1), m_budget);
-    return (qint64(m_model.size()) + copied + (2 * columns + 4) * length) * qint64(sizeof(double));
+    const qint64 scratch = qint64(rotationGroup(length) + 4 * Task::parallelism()) * length;
+    return (qint64(m_model.size()) + copied + 2 * columns * length + scratch) *
+           qint64(sizeof(double));
 }
 
 void BlockScorer::load(int first, int count)
@@ -266,11 +282,14 @@ void BlockScorer::load(int first, int count)
     m_stride = size_t(rows);
     m_series.resize(columns * m_stride);
     const double *values = m_data.values.constData();
-    for (int t = 0; t < rows; ++t) {
-        const double *row = values + qsizetype(m_firstShift + first + t) * m_attributeCount;
-        for (size_t c = 0; c < columns; ++c)
-            m_series[c * m_stride + size_t(t)] = row[m_attributes[c]];
-    }
+    const int rowsPerJob = 256;
+    Task::runInParallel((rows + rowsPerJob - 1) / rowsPerJob, [&](int job, int) {
+        for (int t = job * rowsPerJob; t < std::min(rows, (job + 1) * rowsPerJob); ++t) {
+            const double *row = values + qsizetype(m_firstShift + first + t) * m_attributeCount;
+            for (size_t c = 0; c < columns; ++c)
+                m_series[c * m_stride + size_t(t)] = row[m_attributes[c]];
+        }
+    });
 }
 
 Column BlockScorer::series(int c) const
@@ -303,27 +322,31 @@ bool BlockScorer::isFlat(int rotation, int shift) const
     return true;
 }
 
-void BlockScorer::score(int rotation, double *coefficients)
+void BlockScorer::score(int rotation, double *coefficients, Scratch &scratch) const
 {
     const int count = m_count;
     if (!m_modelMoments.hasDeviation) {
         std::fill(coefficients, coefficients + count, qQNaN());
         return;
     }
-    m_windowSums.assign(size_t(count), 0.0);
-    m_windowSquares.assign(size_t(count), 0.0);
-    m_products.assign(size_t(count), 0.0);
-    m_rowProducts.resize(size_t(count));
+    std::vector<double> &windowSums = scratch.sums;
+    std::vector<double> &windowSquares = scratch.squares;
+    std::vector<double> &products = scratch.products;
+    std::vector<double> &rowProducts = scratch.rowProducts;
+    windowSums.assign(size_t(count), 0.0);
+    windowSquares.assign(size_t(count), 0.0);
+    products.assign(size_t(count), 0.0);
+    rowProducts.resize(size_t(count));
     for (int i = 0; i < m_modelAttributes; ++i) {
         const int c = column(rotation, i);
         const double *sums = m_sums.data() + size_t(c) * size_t(count);
         const double *squares = m_squares.data() + size_t(c) * size_t(count);
         slide<Term::Product>(m_model.data() + size_t(i) * size_t(m_modelTimes), series(c),
-                             m_modelTimes, m_rowProducts.data(), count);
+                             m_modelTimes, rowProducts.data(), count);
         for (int m = 0; m < count; ++m) {
-            m_windowSums[size_t(m)] += sums[m];
-            m_windowSquares[size_t(m)] += squares[m];
-            m_products[size_t(m)] += m_rowProducts[size_t(m)];
+            windowSums[size_t(m)] += sums[m];
+            windowSquares[size_t(m)] += squares[m];
+            products[size_t(m)] += rowProducts[size_t(m)];
         }
     }
     // Rounding leaves a flat window a variance of a few units in the last
@@ -331,12 +354,11 @@ void BlockScorer::score(int rotation, double *coefficients)
     const double roundingTrace = 1e-15 * (m_cellCount + 16);
     for (int m = 0; m < count; ++m) {
         Moments window =
-            momentsOf(m_windowSums[size_t(m)], m_windowSquares[size_t(m)], m_cellCount, false);
+            momentsOf(windowSums[size_t(m)], windowSquares[size_t(m)], m_cellCount, false);
         if (window.hasDeviation &&
-            window.variance <= roundingTrace * (m_windowSquares[size_t(m)] / m_cellCount))
+            window.variance <= roundingTrace * (windowSquares[size_t(m)] / m_cellCount))
             window.hasDeviation = !isFlat(rotation, m);
-        coefficients[m] =
-            coefficientOf(m_products[size_t(m)] / m_cellCount, m_modelMoments, window);
+        coefficients[m] = coefficientOf(products[size_t(m)] / m_cellCount, m_modelMoments, window);
     }
 }
 
@@ -436,26 +458,33 @@ bool Correlation::compute(const Windows &windows, Selections &found)
     claimMemory(count * qint64(sizeof(float)) + count / 8 + scorer.workingBytes(length));
     m_scores = QVector<float>(int(count));
     std::vector<bool> matches(static_cast<size_t>(count));
-    std::vector<double> coefficients(static_cast<size_t>(length));
+    const int group = scorer.rotationGroup(length);
+    std::vector<double> coefficients(size_t(group) * size_t(length));
+    std::vector<BlockScorer::Scratch> scratch(size_t(Task::parallelism()));
     const double bar = 1.0 - m_threshold;
     float *scores = m_scores.data();
     qint64 done = 0;
     for (int first = 0; first < windows.shifts; first += length) {
         const int shifts = std::min(length, windows.shifts - first);
         scorer.load(first, shifts);
-        for (int c = 0; c < scorer.columnCount(); ++c) {
-            scorer.sumColumn(c);
-            if (!checkpoint(done, count))
-                return false;
-        }
-        for (int rotation = 0; rotation < windows.rotations; ++rotation) {
-            scorer.score(rotation, coefficients.data());
-            const qint64 base = qint64(rotation) * windows.shifts + first;
-            for (int m = 0; m < shifts; ++m) {
-                scores[base + m] = toScore(coefficients[size_t(m)]);
-                matches[size_t(base + m)] = coefficients[size_t(m)] >= bar;
+        runInParallel(scorer.columnCount(), [&scorer](int c, int) { scorer.sumColumn(c); });
+        if (!checkpoint(done, count))
+            return false;
+        for (int rotations = 0; rotations < windows.rotations; rotations += group) {
+            const int groupSize = std::min(group, windows.rotations - rotations);
+            runInParallel(groupSize, [&](int i, int worker) {
+                scorer.score(rotations + i, coefficients.data() + size_t(i) * size_t(length),
+                             scratch[size_t(worker)]);
+            });
+            for (int i = 0; i < groupSize; ++i) {
+                const double *coefficient = coefficients.data() + size_t(i) * size_t(length);
+                const qint64 base = qint64(rotations + i) * windows.shifts + first;
+                for (int m = 0; m < shifts; ++m) {
+                    scores[base + m] = toScore(coefficient[m]);
+                    matches[size_t(base + m)] = coefficient[m] >= bar;
+                }
             }
-            done += shifts;
+            done += qint64(groupSize) * shifts;
             if (!checkpoint(done, count))
                 return false;
         }

@@ -98,21 +98,46 @@ void Normalization::normalize()
     claimMemory(qint64(m_data.values.size()) * qint64(sizeof(double)));
     Data output = m_data;
     const int attributes = output.attributeCount();
+    const int times = output.timeCount();
     const bool local = m_modeNormalisation == Local;
     QVector<Range> ranges(attributes);
-    Block block{output.values.data(), output.timeCount(), attributes, 0, attributes};
+    double *values = output.values.data();
     if (!local) {
+        // Ranges of runs of rows, merged in row order: the first of equal
+        // extremes (0.0 and -0.0) is kept, as in one pass.
+        const int rowsPerRun = 4096;
+        QVector<Range> runs((times + rowsPerRun - 1) / rowsPerRun);
+        Range *runRanges = runs.data();
+        runInParallel(runs.size(), [&](int run, int) {
+            const double *begin = values + qsizetype(run) * rowsPerRun * attributes;
+            const double *end =
+                values + qsizetype(std::min(times, (run + 1) * rowsPerRun)) * attributes;
+            for (const double *x = begin; x != end; ++x)
+                runRanges[run].add(*x);
+        });
         Range all;
-        for (double x : qAsConst(output.values))
-            all.add(x);
+        for (const Range &range : qAsConst(runs)) {
+            all.add(range.min);
+            all.add(range.max);
+        }
         ranges.fill(all);
     }
-    for (block.first = 0; block.first < attributes; block.first += BlockSize) {
-        block.end = qMin(block.first + BlockSize, attributes);
-        if (local)
-            measure(block, ranges.data());
-        scale(block, ranges.constData());
-        for (int a = block.first; a < block.end; ++a) {
+    // Blocks of attributes are independent; a group of them between two
+    // checkpoints.
+    const int blocks = (attributes + BlockSize - 1) / BlockSize;
+    const int group = 4 * parallelism();
+    Range *rangeData = ranges.data();
+    for (int firstBlock = 0; firstBlock < blocks; firstBlock += group) {
+        const int groupEnd = std::min(blocks, firstBlock + group);
+        runInParallel(groupEnd - firstBlock, [&](int index, int) {
+            const int first = (firstBlock + index) * BlockSize;
+            const Block block{values, times, attributes, first,
+                              std::min(first + BlockSize, attributes)};
+            if (local)
+                measure(block, rangeData);
+            scale(block, rangeData);
+        });
+        for (int a = firstBlock * BlockSize; a < std::min(groupEnd * BlockSize, attributes); ++a) {
             if (!checkpoint(a, attributes))
                 return;
         }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
+#include <vector>
 
 namespace {
 
@@ -18,22 +19,32 @@ namespace {
 // order. The four rows are copied with their missing cells as 0.0, which
 // spares a test per product and leaves the sums unchanged, except when an
 // infinity is among them (0 x inf is NaN): such rows are read one by one.
+// The threads share a block's attributes out, each making its own pass, so
+// that every sum is still added in time order by one thread.
 class BondTable
 {
 public:
+    static constexpr int BlockSize = 32;
+    static constexpr int RowGroup = 4;
+
     explicit BondTable(const Data &data) : m_data(data) {}
 
     // Bond of attribute k with attribute j < k.
     double bond(int k, int j);
 
 private:
-    static constexpr int BlockSize = 32;
-    static constexpr int RowGroup = 4;
+    // Attributes first, first + step, ... below m_end.
+    struct Share
+    {
+        int first;
+        int step;
+    };
 
     void computeBlock(int first);
+    void computeShare(const Share &share, double *rows);
     bool copyRows(int t, double *rows) const;
-    void addRow(int t, double *bonds) const;
-    void addRows(const double *rows, double *bonds) const;
+    void addRow(int t, const Share &share, double *bonds) const;
+    void addRows(const double *rows, const Share &share, double *bonds) const;
 
     const Data &m_data;
     QVector<double> m_bonds;
@@ -53,20 +64,28 @@ void BondTable::computeBlock(int first)
     m_first = first;
     m_end = qMin(first + BlockSize, m_data.attributeCount());
     m_bonds.fill(0.0, (m_end - m_first) * m_end);
+    const int shares = std::min(Task::parallelism(), m_end - m_first);
+    std::vector<double> rows(size_t(shares) * RowGroup * size_t(m_end));
+    Task::runInParallel(shares, [&](int share, int) {
+        computeShare({m_first + share, shares}, rows.data() + size_t(share) * RowGroup * m_end);
+    });
+}
+
+void BondTable::computeShare(const Share &share, double *rows)
+{
     double *bonds = m_bonds.data();
-    QVector<double> rows(RowGroup * m_end);
     const int times = m_data.timeCount();
     int t = 0;
     for (; t + RowGroup <= times; t += RowGroup) {
-        if (copyRows(t, rows.data())) {
-            addRows(rows.constData(), bonds);
+        if (copyRows(t, rows)) {
+            addRows(rows, share, bonds);
             continue;
         }
         for (int r = 0; r < RowGroup; ++r)
-            addRow(t + r, bonds);
+            addRow(t + r, share, bonds);
     }
     for (; t < times; ++t)
-        addRow(t, bonds);
+        addRow(t, share, bonds);
 }
 
 // The first m_end values of rows t..t+3, missing ones as 0.0; false when one
@@ -85,10 +104,10 @@ bool BondTable::copyRows(int t, double *rows) const
     return true;
 }
 
-void BondTable::addRow(int t, double *bonds) const
+void BondTable::addRow(int t, const Share &share, double *bonds) const
 {
     const double *row = m_data.values.constData() + qsizetype(t) * m_data.attributeCount();
-    for (int k = m_first; k < m_end; ++k) {
+    for (int k = share.first; k < m_end; k += share.step) {
         const double x = row[k];
         if (std::isnan(x))
             continue;
@@ -100,10 +119,10 @@ void BondTable::addRow(int t, double *bonds) const
     }
 }
 
-void BondTable::addRows(const double *rows, double *bonds) const
+void BondTable::addRows(const double *rows, const Share &share, double *bonds) const
 {
     const double *r0 = rows, *r1 = r0 + m_end, *r2 = r1 + m_end, *r3 = r2 + m_end;
-    for (int k = m_first; k < m_end; ++k) {
+    for (int k = share.first; k < m_end; k += share.step) {
         const double x0 = r0[k], x1 = r1[k], x2 = r2[k], x3 = r3[k];
         if (x0 == 0.0 && x1 == 0.0 && x2 == 0.0 && x3 == 0.0)
             continue;
@@ -145,7 +164,9 @@ void Reorganization::reorganize()
     }
     // The result, and for BEA a block of bonds and a group of rows.
     const qint64 attributes = m_data.attributeCount();
-    claimMemory((qint64(m_data.values.size()) + (m_mode == Bea ? 36 * attributes : 0)) *
+    const qint64 bondBlock =
+        (BondTable::BlockSize + BondTable::RowGroup * Task::parallelism()) * attributes;
+    claimMemory((qint64(m_data.values.size()) + (m_mode == Bea ? bondBlock : 0)) *
                 qint64(sizeof(double)));
     QVector<int> order;
     const bool ordered = m_mode == Bea ? orderByBonds(order) : orderByFirstValue(order);

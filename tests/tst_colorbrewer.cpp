@@ -84,6 +84,13 @@ class TestColorBrewer : public QObject
     Q_OBJECT
 
 private slots:
+    void acknowledgmentQuoted()
+    {
+        // The licence's own sentence, whole, for the About box.
+        const QString quoted = ColorBrewerDialog::acknowledgment();
+        QVERIFY(quoted.startsWith("This product includes color "));
+        QVERIFY(quoted.endsWith("developed by Cynthia Brewer (http://colorbrewer.org/)."));
+    }
     void paletteTable()
     {
         const QJsonObject table = embeddedTable();
@@ -149,8 +156,23 @@ private slots:
         QVERIFY(!d.ok()->isEnabled());
         QVERIFY(!d.dialog.hasSelection());
 
-        QTest::mouseClick(d.swatch("Blues"), Qt::LeftButton);
+        ColorBrewerWidget *blues = d.swatch("Blues");
+        // A quarter down: the middle of a gradient span, away from the stop markers.
+        const int y = blues->height() / 4, w = blues->width();
+        const QImage before = blues->grab().toImage();
+        QTest::mouseClick(blues, Qt::LeftButton);
         QCOMPARE(d.selectedNames(), QStringList({"Blues"}));
+        // Drawn highlighted at its edges; inside, the gradient is left as it was: darker at the
+        // top.
+        const QImage after = blues->grab().toImage();
+        const QColor highlight = QPalette().color(QPalette::Highlight);
+        QVERIFY(before.pixelColor(1, y) != highlight);
+        for (const QPoint &edge : {QPoint(0, y), QPoint(1, y), QPoint(w - 2, y), QPoint(w / 2, 1),
+                                   QPoint(w / 2, blues->height() - 2)})
+            QCOMPARE(after.pixelColor(edge), highlight);
+        QCOMPARE(after.pixelColor(w / 2, y), before.pixelColor(w / 2, y));
+        QVERIFY(before.pixelColor(w / 2, y).lightness() <
+                before.pixelColor(w / 2, blues->height() - y).lightness());
         QVERIFY(d.ok()->isEnabled());
         QCOMPARE(stopsOf(d.dialog.selectedGradient()), blues3);
 
@@ -179,30 +201,6 @@ private slots:
         QVERIFY(!d.dialog.isVisible());
         QCOMPARE(d.dialog.result(), int(QDialog::Accepted));
         QCOMPARE(d.selectedNames(), QStringList({"Purples"}));
-    }
-
-    void highlightDrawn()
-    {
-        ColorBrewerDialog dialog;
-        QVERIFY(showExposed(dialog));
-        Palettes d{dialog};
-        ColorBrewerWidget *blues = d.swatch("Blues");
-        // A quarter down: the middle of a gradient span, away from the stop markers.
-        const int y = blues->height() / 4;
-        const QImage before = blues->grab().toImage();
-        QTest::mouseClick(blues, Qt::LeftButton);
-        const QImage after = blues->grab().toImage();
-
-        const QColor highlight = QPalette().color(QPalette::Highlight);
-        const int w = blues->width();
-        QVERIFY(before.pixelColor(1, y) != highlight);
-        for (const QPoint &edge : {QPoint(0, y), QPoint(1, y), QPoint(w - 2, y), QPoint(w / 2, 1),
-                                   QPoint(w / 2, blues->height() - 2)})
-            QCOMPARE(after.pixelColor(edge), highlight);
-        // Inside, the gradient is left as it was: darker at the top.
-        QCOMPARE(after.pixelColor(w / 2, y), before.pixelColor(w / 2, y));
-        QVERIFY(before.pixelColor(w / 2, y).lightness() <
-                before.pixelColor(w / 2, blues->height() - y).lightness());
     }
 
     void mainWindowTakesPalette_data()

@@ -40,10 +40,12 @@ struct Outcome
 };
 
 // Runs one reader on the global pool until its finished() arrives.
-Outcome read(const QString &path, int mode, int origin, qint64 valueLimit = Data::maxValueCount())
+Outcome read(const QString &path, int mode, int origin, qint64 valueLimit = Data::maxValueCount(),
+             qint64 blockSize = 0)
 {
     auto *reader = new FileReader(path, mode, origin);
     reader->setValueLimit(valueLimit);
+    reader->setBlockSize(blockSize);
     Outcome outcome;
     reader->setProgressObserver([&outcome](int p) { outcome.progress.append(p); });
     QSignalSpy finished(reader, &Task::finished);
@@ -66,6 +68,117 @@ QString describe(const Data &data)
         values << QString::number(value);
     return QStringList(data.attributes.toList()).join('|') + " / " + times.join('|') + " / " +
            values.join(' ');
+}
+
+// A synchronous file read the plain way, line by line with Qt's conversions:
+// the table, or the message of the first failing line.
+Outcome referenceRead(const QByteArray &text, bool french)
+{
+    QList<QByteArray> lines;
+    QByteArray line;
+    for (int i = 0; i < text.size();) {
+        if (line.isEmpty() && text.mid(i, 3) == "\xEF\xBB\xBF") {
+            i += 3;
+            continue;
+        }
+        const char c = text.at(i++);
+        if (c != '\n' && c != '\r') {
+            line += c;
+            continue;
+        }
+        while (c == '\r' && i < text.size() && text.at(i) == '\r')
+            ++i;
+        if (c == '\r' && i < text.size() && text.at(i) == '\n')
+            ++i;
+        lines << line;
+        line.clear();
+    }
+    if (!line.isEmpty())
+        lines << line;
+    const char separator = french ? ';' : ',';
+    const QList<QByteArray> header = lines.at(0).split(separator);
+    Outcome outcome;
+    outcome.status = Task::Done;
+    for (int i = 1; i < header.size(); ++i)
+        outcome.data.attributes << QString::fromUtf8(header.at(i));
+    const auto failure = [&outcome](const QString &message) {
+        outcome = Outcome();
+        outcome.status = Task::Failed;
+        outcome.message = message;
+        return outcome;
+    };
+    for (int i = 10; i < lines.size(); ++i) {
+        const QList<QByteArray> fields = lines.at(i).split(separator);
+        if (fields.size() != header.size())
+            return failure(QString("Line %1 doesn't contain %2 values (time included).")
+                               .arg(i + 1)
+                               .arg(header.size()));
+        const QDateTime local = QDateTime::fromString(QString::fromUtf8(fields.at(0)), timeFormat);
+        const QDateTime time(local.date(), local.time(), Qt::UTC);
+        if (!local.isValid())
+            return failure(QString("Line %1 doesn't contain a valid time value : %2.")
+                               .arg(i + 1)
+                               .arg(QString::fromUtf8(fields.at(0))));
+        if (!outcome.data.times.isEmpty() && time < outcome.data.times.last())
+            return failure(QString("Line %1 doesn't contain a time value greater than the "
+                                   "previous one (%2 < %3).")
+                               .arg(i + 1)
+                               .arg(time.toString(timeFormat),
+                                    outcome.data.times.last().toString(timeFormat)));
+        outcome.data.times << time;
+        for (int f = 1; f < fields.size(); ++f) {
+            bool ok = false;
+            QByteArray field = fields.at(f);
+            const double value =
+                QString::fromUtf8(french ? field.replace(',', '.') : field).toDouble(&ok);
+            outcome.data.values << (ok ? value : qQNaN());
+        }
+    }
+    return outcome;
+}
+
+// A synchronous file with every kind of field and line end, and sometimes
+// broken lines; the times never go back unless a line is broken that way.
+QByteArray randomFile(QRandomGenerator &random, bool french)
+{
+    const char separator = french ? ';' : ',';
+    const QList<QByteArray> ends{"\n", "\r\n", "\r", "\r\r\n"};
+    const QList<QByteArray> values{"",       "abc",     "-12",   "+7",    "3.14159265358979323846",
+                                   "1.5e-7", "-2E+300", "4e400", ".5",    "5.",
+                                   "1,5",    "-0,25",   " 2.5",  "inf",   "nan",
+                                   "1e-320", "0.1",     "-0",    "1,5e3", "12345678901234567890"};
+    const int attributes = random.bounded(1, 9);
+    QByteArray text = random.bounded(4) == 0 ? "\xEF\xBB\xBFTime" : "Time";
+    for (int a = 0; a < attributes; ++a)
+        text += separator + QByteArray("A") + QByteArray::number(a);
+    text += ends.at(random.bounded(ends.size())) + reservedLines;
+    const int rows = random.bounded(0, 60);
+    const int broken = random.bounded(2) ? random.bounded(rows + 1) : -1;
+    int seconds = 0;
+    for (int row = 0; row < rows; ++row) {
+        seconds += random.bounded(3);
+        QByteArray line = random.bounded(20) == 0 ? "\xEF\xBB\xBF" : "";
+        line += timeText(seconds);
+        for (int a = 0; a < attributes; ++a) {
+            QByteArray value = values.at(random.bounded(values.size()));
+            line += separator + (french ? value : value.replace(',', '.'));
+        }
+        if (row >= broken && broken >= 0 && random.bounded(3) == 0) {
+            switch (random.bounded(3)) {
+            case 0:
+                line += separator;
+                break;
+            case 1:
+                line.replace(0, 4, "2O14");
+                break;
+            default:
+                line.replace(timeText(seconds), timeText(seconds - 5));
+            }
+        }
+        text += line + (row + 1 < rows || random.bounded(2) ? ends.at(random.bounded(ends.size()))
+                                                            : QByteArray());
+    }
+    return text;
 }
 
 void expectFailure(const Outcome &outcome, const QString &message)
@@ -236,12 +349,22 @@ private slots:
         // At most 80 bytes of the field, never half a character.
         QTest::newRow("sync_long_time")
             << 1 << badTime.arg(11).arg("x" + QString("é").repeated(39) + "…");
+        // Stray continuation bytes are no reason to quote less.
+        QTest::newRow("sync_stray_continuation")
+            << 1
+            << badTime.arg(11).arg("201" + QString(QChar::ReplacementCharacter).repeated(74) + "…");
+        // A sequence cut at the field's end shows, instead of vanishing.
+        QTest::newRow("sync_cut_character")
+            << 1 << QString(QChar::ReplacementCharacter) + "|B / 2014-06-01 12:00:00 / 1 2";
 
         // Rows by ascending time, columns by first appearance; of two values
         // for one cell the last wins.
         QTest::newRow("async_french_tab")
             << 0 << "T1 / 2015-01-01 10:00:00|2015-01-01 10:00:01 / 1.25 -0.5";
         QTest::newRow("async_empty") << 1 << " /  / ";
+        // NUL bytes after a number make it no number.
+        QTest::newRow("async_nul_after_value")
+            << 1 << "T1 / 2015-01-01 10:00:00|2015-01-01 10:00:01 / nan 3";
         QTest::newRow("async_first_appearance")
             << 1
             << "zeta|alpha|mu|beta / 2015-01-01 10:00:00|2015-01-01 10:00:01|2015-01-01 10:00:02 "
@@ -270,6 +393,36 @@ private slots:
                 QCOMPARE(describe(outcome.data), expected);
             else
                 expectFailure(outcome, expected.contains("%1") ? expected.arg(path) : expected);
+        }
+    }
+
+    // Reads that end inside every kind of field and line end, however the
+    // file is cut into blocks and pieces, give what the plain reading gives.
+    void parallelAgreesWithReference()
+    {
+        QRandomGenerator random(20261207);
+        const QString path = m_dir.filePath("random.csv");
+        for (int round = 0; round < 120; ++round) {
+            const bool french = round % 2 == 0;
+            const QByteArray text = randomFile(random, french);
+            const qint64 blockSize = round % 10 == 0 ? 0 : random.bounded(1, 300);
+            const Outcome expected = referenceRead(text, french);
+            const Outcome outcome =
+                read(writeFile(path, text), 0, french ? 0 : 1, Data::maxValueCount(), blockSize);
+            const QByteArray context =
+                "round " + QByteArray::number(round) + ", block " + QByteArray::number(blockSize);
+            QVERIFY2(outcome.status == expected.status, context.constData());
+            QCOMPARE(outcome.message, expected.message);
+            QCOMPARE(outcome.data.attributes, expected.data.attributes);
+            QCOMPARE(outcome.data.times, expected.data.times);
+            QCOMPARE(outcome.data.values.size(), expected.data.values.size());
+            for (int i = 0; i < expected.data.values.size(); ++i) {
+                const double value = outcome.data.values.at(i);
+                const double wanted = expected.data.values.at(i);
+                QVERIFY2((qIsNaN(value) && qIsNaN(wanted)) ||
+                             std::memcmp(&value, &wanted, sizeof value) == 0,
+                         context.constData());
+            }
         }
     }
 

@@ -99,9 +99,10 @@ void clickCell(VireoGLWidget &view, int a, int t, const QVector<Qt::Key> &keys =
         QTest::keyRelease(&view, *key);
 }
 
-void drag(VireoGLWidget &view, Qt::MouseButton button, const QPoint &to)
+void drag(VireoGLWidget &view, Qt::MouseButton button, const QPoint &to,
+          const QPoint &from = QPoint(200, 200))
 {
-    QTest::mousePress(&view, button, Qt::NoModifier, QPoint(200, 200));
+    QTest::mousePress(&view, button, Qt::NoModifier, from);
     QMouseEvent move(QEvent::MouseMove, to, Qt::NoButton, button, Qt::NoModifier);
     QApplication::sendEvent(&view, &move);
     QTest::mouseRelease(&view, button, Qt::NoModifier, to);
@@ -122,8 +123,10 @@ private slots:
         // No data yet: the clear colour stays white.
         QCOMPARE(view.grabFramebuffer().pixelColor(200, 200), QColor(Qt::white));
 
-        // 149131 x 100 = 14913100 cells, 20 more than one buffer's 14913080: reported once
-        // however often it is painted, nothing drawn.
+        // 149131 x 100 = 14913100 cells, 20 more than one buffer's 14913080 of the
+        // per-vertex path (where float textures are missing): reported once however
+        // often it is painted, nothing drawn.
+        view.tubeRenderer().setTexturesAllowed(false);
         QSignalSpy failures(&view, &VireoGLWidget::displayFailed);
         view.setData(Data(149131, 100));
         QCOMPARE(view.grabFramebuffer().pixelColor(200, 200), background);
@@ -132,6 +135,7 @@ private slots:
         QCOMPARE(failures.at(0).at(0).toString(),
                  QStringLiteral("The data has too many cells to be displayed (14913100); "
                                 "aggregate it to fewer time steps."));
+        view.tubeRenderer().setTexturesAllowed(true);
 
         // Smaller data is drawn again; it clears the selection and correlation.
         QSignalSpy selections(&view, &VireoGLWidget::selectionChanged);
@@ -320,11 +324,7 @@ private slots:
         // Nothing picked: a press, a one-pixel move and a release (a drag); a click before the
         // first time step or past the last one.
         changes.clear();
-        QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, cell55);
-        QMouseEvent move(QEvent::MouseMove, cell55 + QPoint(1, 0), Qt::NoButton, Qt::LeftButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(&view, &move);
-        QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, cell55 + QPoint(1, 0));
+        drag(view, Qt::LeftButton, cell55 + QPoint(1, 0), cell55);
         clickCell(view, 0, 0, {}, {0.5, -1.0});
         clickCell(view, 0, 7, {}, {0.5, 2.0});
         QCOMPARE(changes.count(), 0);

@@ -1,4 +1,4 @@
-#include "mainwindow/vireomainwindow.h"
+#include "testsupport.h"
 #include "view/viewactions.h"
 #include "view/vireoglwidget.h"
 #include "widgets/keysconfigurationdialog.h"
@@ -118,9 +118,7 @@ private slots:
     void init()
     {
         w.reset(new Window);
-        w->resize(1000, 800);
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QVERIFY(showExposed(*w, QSize(1000, 800)));
     }
     void cleanup() { w.reset(); }
 

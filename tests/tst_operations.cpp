@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -210,6 +211,9 @@ void TestOperations::results_data()
     // 10 over [0,10) gives 3 to each step of 3 s and 1 to the last.
     row("spread sum", "sum", series({{10, 5}}, {0, 10}), 3, {{3, 3, 3, 6}});
     row("average skips missing", "average", series({{2, NaN, 4, 8}}), 3, {{3, 8}});
+    // Their sum overflows; their mean does not.
+    const double big = std::numeric_limits<double>::max();
+    row("average of huge values", "average", series({{big, big, 1}}), 10, {{big / 3 * 2}});
     const Data empty = series({{NaN, NaN, 1}}, {0, 1, 3});
     row("missing step max", "max", empty, 3, {{NaN, 1}});
     row("missing step min", "min", empty, 3, {{NaN, 1}});
@@ -265,6 +269,8 @@ void TestOperations::results_data()
         {{0, 0, NaN}, {NaN, NaN, NaN}, {0, 1, 0.5}});
     row("global constant", "global", series({{7, 7}, {NaN, 7}}), 0, {{0, 0}, {NaN, 0}});
     row("global empty", "global", series({{NaN, NaN}}), 0, {{NaN, NaN}});
+    // max * (1 / (max - min)) - min / (max - min) rounds to just above 1 here.
+    row("local top rounding", "local", series({{-85.26, -66.91}}), 0, {{0, 1}});
 
     const QString fewer = QStringLiteral("Number of attributes is less than 2");
     reorganize("bea one attribute", "bea", {{1, 2}}, {}, fewer);
@@ -317,6 +323,9 @@ void TestOperations::results()
     QCOMPARE(result.timeCount(), error.isEmpty() ? expected.first().size() : 0);
     if (!error.isEmpty())
         return;
+    if (kind == "local" || kind == "global")
+        for (double v : result.values)
+            QVERIFY2(qIsNaN(v) || (v >= 0 && v <= 1), qPrintable(QString::number(v, 'g', 17)));
     const QString mismatch = differences(result.values, series(expected).values);
     QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
     QVector<QString> names = data.attributes; // moved with their values

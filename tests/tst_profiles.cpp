@@ -1,4 +1,4 @@
-#include "mainwindow/vireomainwindow.h"
+#include "testsupport.h"
 #include "view/viewactions.h"
 #include "view/vireoglwidget.h"
 #include "widgets/vireocolorwidget.h"
@@ -73,18 +73,9 @@ const Settings second = {{4, 60, 0, 2, 1, 30},
                           ViewActions::defaultMoveSelectionKeys()},
                          ViewActions::defaultReturnToOriginKey()};
 
-class Window : public VireoMainWindow
+class Window : public TestWindow
 {
 public:
-    using VireoMainWindow::currentStage;
-    using VireoMainWindow::loadFile;
-    using VireoMainWindow::runningTask;
-
-    QString fileAnswer;
-    QList<QPair<QString, QString>> fileDialogs, warnings;
-
-    template <typename T> T *child(const char *name) { return findChild<T *>(name); }
-    VireoGLWidget *view() { return child<VireoGLWidget>("glWidget"); }
     QString status() { return statusBar()->currentMessage(); }
     QList<VireoColorWidget *> colorWidgets()
     {
@@ -99,15 +90,10 @@ public:
     // Profile -> Save or Open -> the kind's entry, answering the file dialog with fileName.
     void run(const char *verb, int kind, const QString &fileName)
     {
-        fileAnswer = fileName;
+        fileAnswer = saveAnswer = fileName;
         child<QAction>(qPrintable(QString("action%1%2Profile").arg(verb, kindNames[kind])))
             ->trigger();
     }
-    bool waitIdle()
-    {
-        return QTest::qWaitFor([this] { return !runningTask(); }, 10000);
-    }
-
     Settings read()
     {
         Settings s;
@@ -149,22 +135,6 @@ public:
         view()->setKeyMapToMoveSelection(s.maps[2]);
         view()->setKeyForReturnToOrigin(s.back);
     }
-
-protected:
-    QString askOpenFileName(const QString &caption, const QString &filter) override
-    {
-        fileDialogs << qMakePair(caption, filter);
-        return fileAnswer;
-    }
-    QString askSaveFileName(const QString &caption, const QString &filter) override
-    {
-        fileDialogs << qMakePair(caption, filter);
-        return fileAnswer;
-    }
-    void showWarning(const QString &title, const QString &text) override
-    {
-        warnings << qMakePair(title, text);
-    }
 };
 
 } // namespace
@@ -191,9 +161,7 @@ private slots:
     {
         dir.reset(new QTemporaryDir);
         w.reset(new Window);
-        w->resize(1000, 800);
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QVERIFY(showExposed(*w, QSize(1000, 800)));
     }
     void cleanup()
     {
@@ -242,8 +210,7 @@ void TestProfiles::roundTrips()
             QFAIL(kindNames[kind]);
     }
     QCOMPARE(w->warnings.size(), 0);
-    QCOMPARE(w->fileDialogs.first(),
-             qMakePair(QString("Save profile"), QString("INI Files (*.ini);;All files(*.*)")));
+    QCOMPARE(w->saves.first(), Answer("Save profile", "INI Files (*.ini);;All files(*.*)"));
     QCOMPARE(w->fileDialogs.last().first, QString("Open profile"));
 }
 
@@ -303,8 +270,7 @@ void TestProfiles::keysProfiles()
 
 void TestProfiles::equalProfileRunsNoStage()
 {
-    w->loadFile(VIREO_TEST_DATA_DIR "/mainwindow_international.csv", 0, 1);
-    QVERIFY(w->waitIdle());
+    QVERIFY(w->load(dataFile("mainwindow_international.csv")));
     QCOMPARE(w->currentStage(), 4);
     const QString file = path("same.ini");
     w->run("Save", 0, file);
@@ -349,21 +315,13 @@ void TestProfiles::equalProfileRunsNoStage()
 
 void TestProfiles::failuresChangeNothing()
 {
-    QFile plain(path("plain.txt"));
-    QVERIFY(plain.open(QIODevice::WriteOnly) && plain.write("text") == 4);
-    plain.close();
-    QFile garbage(path("garbage.ini"));
-    QVERIFY(garbage.open(QIODevice::WriteOnly));
+    QVERIFY(::writeFile(path("plain.txt"), "text"));
     // The start of a program: binary, with zero bytes.
-    garbage.write(QByteArray("\x7f"
-                             "ELF\x02\x01\x01",
-                             7) +
-                  QByteArray(120, '\0'));
-    garbage.close();
-    QFile broken(path("broken.ini"));
-    QVERIFY(broken.open(QIODevice::WriteOnly));
-    broken.write("[Window\nbackgroundColor=#ff0000\n");
-    broken.close();
+    QVERIFY(::writeFile(path("garbage.ini"), QByteArray("\x7f"
+                                                        "ELF\x02\x01\x01",
+                                                        7) +
+                                                 QByteArray(120, '\0')));
+    QVERIFY(::writeFile(path("broken.ini"), "[Window\nbackgroundColor=#ff0000\n"));
     const QString keysOnly = writeFile("keys.ini", {{"CameraKeys/1", int(Qt::Key_W)}});
 
     const struct

@@ -3,6 +3,7 @@
 #include "operations/correlation.h"
 #include "operations/normalization.h"
 #include "operations/reorganization.h"
+#include "testsupport.h"
 
 #include <QtTest>
 
@@ -46,11 +47,8 @@ enum Kind
     KindCount
 };
 
-// When the stop request comes: never started at all; before start() (a no-op
-// that leaves the task to run); at once after start(); once the task has
-// reported progress not yet delivered (on a large input, so that it is still
-// working); at a random moment near the end of a small input; after it has
-// finished but before finished() is delivered.
+// When the stop request comes. AfterProgress runs on a large input, still working; AfterFinish
+// comes before finished() is delivered.
 enum Timing
 {
     NeverStarted,
@@ -115,69 +113,55 @@ class TestStress : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void startStopRaces();
-
-private:
-    // Inputs of two sizes: small ones finish in a moment, large ones take
-    // long enough to be caught working.
+    // Small inputs finish in a moment; large ones are caught working.
     struct Input
     {
         Data data;
-        QString syncPath;
-        QString asyncPath;
+        QString syncPath, asyncPath;
     };
+    QTemporaryDir m_dir;
+    Input m_small, m_large;
+
+    void writeInput(Input &input, const QString &name, int attributes, int times)
+    {
+        input.data = table(attributes, times);
+        input.syncPath = m_dir.filePath(name + "_sync.csv");
+        input.asyncPath = m_dir.filePath(name + "_async.csv");
+        QVERIFY(writeFile(input.syncPath, syncFile(input.data)));
+        QVERIFY(writeFile(input.asyncPath, asyncFile(table(qMin(attributes, 8), times / 4))));
+    }
 
     // variant picks the mode of tasks that have several.
-    Task *create(int id, Kind kind, int variant, const Input &input);
-    void writeInput(Input &input, const QString &name, int attributes, int times);
+    static Task *create(int id, Kind kind, int variant, const Input &input)
+    {
+        switch (kind) {
+        case SyncReader:
+            return new Counted<FileReader>(id, input.syncPath, 0, 1);
+        case AsyncReader:
+            return new Counted<FileReader>(id, input.asyncPath, 1, 0);
+        case Aggregation:
+            return new Counted<Agregation>(id, input.data, variant % 4, 60);
+        case Normalize:
+            return new Counted<Normalization>(id, input.data, variant % 2);
+        case Reorganize:
+            return new Counted<Reorganization>(id, input.data, variant % 2);
+        default:
+            return new Counted<Correlation>(id, variant % 3, Selection(input.data, 1, 2, 10, 30),
+                                            0.2, QVector<float>());
+        }
+    }
 
-    QTemporaryDir m_dir;
-    Input m_small;
-    Input m_large;
+private slots:
+    void initTestCase()
+    {
+        userInterfaceThread = QThread::currentThreadId();
+        QVERIFY(m_dir.isValid());
+        writeInput(m_small, "small", 4, 100);
+        // Many attributes, so that every task reports progress early.
+        writeInput(m_large, "large", 160, 1000);
+    }
+    void startStopRaces();
 };
-
-void TestStress::initTestCase()
-{
-    userInterfaceThread = QThread::currentThreadId();
-    QVERIFY(m_dir.isValid());
-    writeInput(m_small, QStringLiteral("small"), 4, 100);
-    // Many attributes, so that every task reports progress early.
-    writeInput(m_large, QStringLiteral("large"), 160, 1000);
-}
-
-void TestStress::writeInput(Input &input, const QString &name, int attributes, int times)
-{
-    input.data = table(attributes, times);
-    input.syncPath = m_dir.filePath(name + QStringLiteral("_sync.csv"));
-    input.asyncPath = m_dir.filePath(name + QStringLiteral("_async.csv"));
-    const Data async = table(qMin(attributes, 8), times / 4);
-    for (const auto &[path, content] : {std::pair{input.syncPath, syncFile(input.data)},
-                                        std::pair{input.asyncPath, asyncFile(async)}}) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    }
-}
-
-Task *TestStress::create(int id, Kind kind, int variant, const Input &input)
-{
-    switch (kind) {
-    case SyncReader:
-        return new Counted<FileReader>(id, input.syncPath, 0, 1);
-    case AsyncReader:
-        return new Counted<FileReader>(id, input.asyncPath, 1, 0);
-    case Aggregation:
-        return new Counted<Agregation>(id, input.data, variant % 4, 60);
-    case Normalize:
-        return new Counted<Normalization>(id, input.data, variant % 2);
-    case Reorganize:
-        return new Counted<Reorganization>(id, input.data, variant % 2);
-    default:
-        return new Counted<Correlation>(id, variant % 3, Selection(input.data, 1, 2, 10, 30), 0.2,
-                                        QVector<float>());
-    }
-}
 
 // Every kind of task, stopped at every moment, many at once on the pool:
 // each is deleted exactly once (by the receiver of finished() or by itself),

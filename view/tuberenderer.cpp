@@ -1,6 +1,7 @@
 #include "view/tuberenderer.h"
 
 #include <QDebug>
+#include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QOpenGLShaderProgram>
 
@@ -41,8 +42,12 @@ void TubeRenderer::initialize()
     m_pmvMatrixLocation = m_program->uniformLocation("pmvMatrix");
     m_buffer.create();
     m_program->release();
+    QOpenGLContext *context = QOpenGLContext::currentContext();
+    m_texturesSupported = context && TubeTextureRenderer::isSupported(*context) &&
+                          m_textures.initialize(*context->functions());
+    m_initialized = true;
     // A new context holds none of the old geometry.
-    markDirty();
+    markDirty(true);
 }
 
 void TubeRenderer::releaseResources()
@@ -50,8 +55,38 @@ void TubeRenderer::releaseResources()
     m_buffer.destroy();
     delete m_program;
     m_program = nullptr;
+    m_textures.releaseResources();
     m_vertexFloatCount = 0;
-    markDirty();
+    markDirty(true);
+}
+
+bool TubeRenderer::fits(qint64 attributeCount, qint64 timeCount) const
+{
+    // The textures hold whatever a Data can.
+    if (m_texturesAllowed && (!m_initialized || m_texturesSupported))
+        return true;
+    return m_geometry.fits(attributeCount, timeCount);
+}
+
+void TubeRenderer::setTexturesAllowed(bool allowed)
+{
+    m_texturesAllowed = allowed;
+    markDirty(true);
+}
+
+void TubeRenderer::setMaxTileSize(int size)
+{
+    m_maxTileSize = size;
+    markDirty(true);
+}
+
+void TubeRenderer::markDirty(bool valuesChanged)
+{
+    m_dirty = true;
+    if (valuesChanged)
+        m_valuesDirty = true;
+    if (valuesChanged || !usesTextures())
+        m_status = TubeGeometry::Empty;
 }
 
 void TubeRenderer::applyClearColor(QOpenGLFunctions &gl) const
@@ -62,8 +97,25 @@ void TubeRenderer::applyClearColor(QOpenGLFunctions &gl) const
                     m_backgroundColor.w());
 }
 
+void TubeRenderer::uploadValues(QOpenGLFunctions &gl)
+{
+    // One path's copy of the data at a time.
+    if (m_vertexFloatCount > 0) {
+        m_buffer.bind();
+        m_buffer.allocate(0);
+        m_buffer.release();
+        m_vertexFloatCount = 0;
+    }
+    m_dirty = true;
+    m_status = m_textures.upload(gl, m_layout, m_geometry.data, m_maxTileSize);
+    if (m_status != TubeGeometry::Empty)
+        m_valuesDirty = false;
+}
+
 void TubeRenderer::build(QOpenGLFunctions &gl)
 {
+    m_textures.releaseValues(gl);
+    m_valuesDirty = true;
     m_status = m_geometry.build(m_layout, m_vertices);
     if (m_status == TubeGeometry::Empty)
         return; // stays dirty: nothing to draw until data arrives
@@ -88,6 +140,15 @@ void TubeRenderer::draw(QOpenGLFunctions &gl, const QMatrix4x4 &pmv)
 {
     if (!m_program)
         return;
+    if (usesTextures()) {
+        if (m_valuesDirty)
+            uploadValues(gl);
+        if (m_status != TubeGeometry::Built)
+            return;
+        applyClearColor(gl);
+        m_textures.draw(gl, pmv, m_geometry, m_layout);
+        return;
+    }
     if (m_dirty)
         build(gl);
     if (m_dirty || m_vertexFloatCount == 0)
@@ -112,29 +173,30 @@ void TubeRenderer::draw(QOpenGLFunctions &gl, const QMatrix4x4 &pmv)
 void TubeRenderer::setData(const Data &data)
 {
     m_geometry.data = data;
-    markDirty();
+    markDirty(true);
 }
 
 void TubeRenderer::setMissingValueColor(const QVector4D &color)
 {
     m_geometry.missingValueColor = color;
-    markDirty();
+    markDirty(false);
 }
 
 void TubeRenderer::setColorStops(const ColorStops &stops)
 {
     m_geometry.colorStops = stops;
-    markDirty();
+    m_textures.setColorStops(stops);
+    markDirty(false);
 }
 
 void TubeRenderer::setWidthColor(const QVector4D &color)
 {
     m_geometry.widthColor = color;
-    markDirty();
+    markDirty(false);
 }
 
 void TubeRenderer::setDisplayMode(int mode)
 {
     m_geometry.displayMode = mode;
-    markDirty();
+    markDirty(false);
 }

@@ -90,7 +90,7 @@ void VireoGLWidget::setData(const Data &data)
     m_failureReported = false;
     setSelection(Selection());
     setCorrelation(Selections());
-    if (!m_tubeRenderer.geometry().fits(data.attributeCount(), data.timeCount()))
+    if (!m_tubeRenderer.fits(data.attributeCount(), data.timeCount()))
         reportDisplayFailure(TubeGeometry::TooLarge);
     update();
 }

@@ -76,6 +76,10 @@ public:
     QMap<int, int> keyMapToMoveSelection() const { return m_keyMapToMoveSelection; }
     void setKeyMapToMoveSelection(const QMap<int, int> &map) { m_keyMapToMoveSelection = map; }
 
+    // The drawing of the cells, for benchmarks and tests that compare its
+    // paths and count what it uploads.
+    TubeRenderer &tubeRenderer() { return m_tubeRenderer; }
+
     float tubeRadius() const { return m_layout.radius; }
     float timeStepLength() const { return m_layout.timeStepLength; }
 
@@ -85,7 +89,7 @@ signals:
     void selectionChanged(Selection selection);
     void correlationChanged(Selections selections);
     void annotationsChanged(Annotations annot);
-    // The data cannot be drawn (too large for one vertex buffer); the view
+    // The data cannot be drawn (too large, or no memory for it); the view
     // shows nothing for it and waits for the next data.
     void displayFailed(const QString &message);
 

@@ -50,6 +50,20 @@ static void initColorBrewerResource()
     Q_INIT_RESOURCE(colorbrewer);
 }
 
+QString ColorBrewerDialog::acknowledgment()
+{
+    initColorBrewerResource();
+    QFile file(QStringLiteral(":/colorbrewer-LICENSE.txt"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QString();
+    const QString text = QString::fromUtf8(file.readAll()).simplified();
+    const QString opening = QStringLiteral("acknowledgment: \"");
+    const int begin = text.indexOf(opening);
+    const int end = text.indexOf(QLatin1Char('"'), begin + opening.size());
+    return begin < 0 || end < 0 ? QString()
+                                : text.mid(begin + opening.size(), end - begin - opening.size());
+}
+
 ColorBrewerDialog::ColorBrewerDialog(QWidget *parent)
     : QDialog(parent), ui(new Ui::ColorBrewerDialog)
 {

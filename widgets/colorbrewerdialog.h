@@ -30,6 +30,9 @@ public:
     QLinearGradient selectedGradient() const;
     // In their order on screen, left to right; each is named after its palette.
     QList<ColorBrewerWidget *> swatches() const;
+    // The acknowledgment the palettes' licence asks programs to show, quoted
+    // from the embedded licence text so that it stays word for word.
+    static QString acknowledgment();
 
 public slots:
     void nbColorsChanged(const QString &c);
