@@ -150,10 +150,10 @@ bool CsvField::decode(const char *begin, const char *end, QString &text)
     static QTextCodec *const utf8 = QTextCodec::codecForName("UTF-8");
     QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
     text = utf8->toUnicode(begin, int(end - begin), &state);
-    // A sequence cut short at the field's end is held back as state; it is
-    // shown like any other invalid byte instead of vanishing.
+    // A sequence cut short at the field's end is held back as state; its
+    // bytes are shown like any other invalid byte instead of vanishing.
     if (state.remainingChars > 0)
-        text += QChar(QChar::ReplacementCharacter);
+        text += QString(state.remainingChars, QChar::ReplacementCharacter);
     return true;
 }
 

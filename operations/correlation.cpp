@@ -460,7 +460,7 @@ bool Correlation::compute(const Windows &windows, Selections &found)
     std::vector<bool> matches(static_cast<size_t>(count));
     const int group = scorer.rotationGroup(length);
     std::vector<double> coefficients(size_t(group) * size_t(length));
-    std::vector<BlockScorer::Scratch> scratch(size_t(Task::parallelism()));
+    std::vector<BlockScorer::Scratch> scratch(static_cast<size_t>(Task::parallelism()));
     const double bar = 1.0 - m_threshold;
     float *scores = m_scores.data();
     qint64 done = 0;

@@ -355,7 +355,9 @@ private slots:
             << badTime.arg(11).arg("201" + QString(QChar::ReplacementCharacter).repeated(74) + "…");
         // A sequence cut at the field's end shows, instead of vanishing.
         QTest::newRow("sync_cut_character")
-            << 1 << QString(QChar::ReplacementCharacter) + "|B / 2014-06-01 12:00:00 / 1 2";
+            << 1
+            << QString(QChar::ReplacementCharacter) + "|B" +
+                   QString(2, QChar::ReplacementCharacter) + " / 2014-06-01 12:00:00 / 1 2";
 
         // Rows by ascending time, columns by first appearance; of two values
         // for one cell the last wins.
