@@ -37,6 +37,9 @@ QVector<QByteArray> ReferenceReader::lines() const
         QByteArray line = m_bytes.mid(i, end - i);
         if (line.startsWith(byteOrderMark))
             line.remove(0, byteOrderMark.size());
+        // A mark alone at the very end (files joined together) is no line.
+        if (line.isEmpty() && end == size)
+            break;
         result.append(line);
         while (end < size && m_bytes.at(end) == '\r')
             ++end;

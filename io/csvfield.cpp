@@ -160,22 +160,21 @@ bool CsvField::decode(const char *begin, const char *end, QString &text)
 QString CsvField::quoted(const char *begin, const char *end)
 {
     // Long enough to recognise the field, short enough for a message box.
-    const qint64 shown = 80;
-    qint64 length = end - begin;
-    if (length <= shown) {
+    const int shown = 80;
+    if (end - begin <= shown) {
         QString text;
         decode(begin, end, text);
         return text;
     }
-    length = shown;
-    // Never cut a character in two; a character takes at most four bytes, so a
-    // run of stray continuation bytes does not eat the whole quote.
-    for (int back = 0;
-         back < 3 && length > 0 && (static_cast<unsigned char>(begin[length]) & 0xC0) == 0x80;
-         ++back)
-        --length;
-    QString text;
-    decode(begin, begin + length, text);
+    // Complete characters only: a sequence cut by the window stays in the
+    // decoder's state and is dropped, so the quote is a prefix of the field
+    // as decode() would show it.
+    static QTextCodec *const utf8 = QTextCodec::codecForName("UTF-8");
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+    const int window = int(std::min<qint64>(end - begin, 4 * shown));
+    QString text = utf8->toUnicode(begin, window, &state);
+    if (text.size() > shown)
+        text.truncate(text.at(shown - 1).isHighSurrogate() ? shown - 1 : shown);
     return text + QChar(0x2026);
 }
 

@@ -346,13 +346,13 @@ private slots:
         QTest::newRow("sync_utf16") << 1 << "The file %1 is UTF-16 encoded; save it as UTF-8.";
         // Marks that start a line are dropped; the one before a name keeps it apart.
         QTest::newRow("sync_bom_fields") << 0 << "A|\uFEFFA / 2014-01-01 00:00:00 / 1 2";
-        // At most 80 bytes of the field, never half a character.
+        // At most 80 characters of the field, never half of one.
         QTest::newRow("sync_long_time")
-            << 1 << badTime.arg(11).arg("x" + QString("é").repeated(39) + "…");
+            << 1 << badTime.arg(11).arg("x" + QString("é").repeated(79) + "…");
         // Stray continuation bytes are no reason to quote less.
         QTest::newRow("sync_stray_continuation")
             << 1
-            << badTime.arg(11).arg("201" + QString(QChar::ReplacementCharacter).repeated(74) + "…");
+            << badTime.arg(11).arg("201" + QString(QChar::ReplacementCharacter).repeated(77) + "…");
         // A sequence cut at the field's end shows, instead of vanishing.
         QTest::newRow("sync_cut_character")
             << 1

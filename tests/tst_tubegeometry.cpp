@@ -224,6 +224,29 @@ void TestTubeGeometry::layoutPicksWhatItPlaces()
     QVERIFY((hit - QVector3D(3, 0, -0.3f)).length() < 1e-3f);
     QVERIFY(layout.wallPointUnder(pmv * view, QPointF(0, 1), &hit));
     QVERIFY(std::abs(std::atan2(hit.y(), hit.x()) - float(M_PI / 8)) < 1e-3f);
+    // The wall is drawn as chords: with few attributes the circle lies well behind them,
+    // and a ray through a drawn cell's middle must still name that cell, also for an eye
+    // off the axis looking down the tube at a slant.
+    const TubeLayout seven(7, 200);
+    view.setToIdentity();
+    view.lookAt(QVector3D(0.5f, -0.8f, 0.4f), QVector3D(-0.3f, 0.2f, -3), QVector3D(0, 1, 0));
+    int seen = 0;
+    for (int a = 0; a < 7; ++a)
+        for (int t = 0; t < 200; ++t) {
+            const QVector3D drawn =
+                (seven.wallPoint(a, t + 0.5f) + seven.wallPoint(a + 1, t + 0.5f)) / 2;
+            const QVector3D ndc = (pmv * view).map(drawn);
+            if (std::abs(ndc.x()) > 1 || std::abs(ndc.y()) > 1 || std::abs(ndc.z()) > 1)
+                continue;
+            ++seen;
+            QVERIFY(seven.wallPointUnder(pmv * view, QPointF(ndc.x(), ndc.y()), &hit));
+            const TubeLayout::Cell cell = seven.cellAt(hit);
+            QVERIFY2(
+                cell.attribute == a && cell.time == t,
+                qPrintable(
+                    QString("%1 %2 -> %3 %4").arg(a).arg(t).arg(cell.attribute).arg(cell.time)));
+        }
+    QVERIFY2(seen > 50, qPrintable(QString::number(seen)));
     // Looking straight along the axis the centre ray never meets the wall; a flat matrix
     // cannot be inverted.
     view.setToIdentity();

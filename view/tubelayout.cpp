@@ -2,7 +2,9 @@
 
 #include <QtMath>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 float TubeLayout::attributeStep(int attributeCount)
 {
@@ -60,6 +62,26 @@ bool TubeLayout::wallPointUnder(const QMatrix4x4 &pmv, const QPointF &ndc, QVect
     float t = (std::sqrt(disc) - b) / (2.0f * a);
     if (t < 0.0f)
         t = (-b - std::sqrt(disc)) / (2.0f * a);
+    // The wall is drawn as flat chords, which lie in front of the circle: seen
+    // from inside, the ray leaves the polygon through the nearest chord that
+    // faces away from it, and that is the cell drawn under the cursor.
+    if (attributeCount >= 3) {
+        const double half = std::abs(double(step())) / 2;
+        const double apothem = double(radius) * std::cos(half);
+        double exit = std::numeric_limits<double>::infinity();
+        bool inside = true;
+        for (int i = 0; i < attributeCount && inside; ++i) {
+            const double middle = double(angle(i + 0.5f));
+            const double nx = std::cos(middle), ny = std::sin(middle);
+            const double from = apothem - (nx * origin.x() + ny * origin.y());
+            const double along = nx * dir.x() + ny * dir.y();
+            inside = from >= 0.0;
+            if (along > 1e-12)
+                exit = std::min(exit, from / along);
+        }
+        if (inside && std::isfinite(exit))
+            t = float(exit);
+    }
     const QVector3D hit = origin + t * dir;
     if (!std::isfinite(hit.x()) || !std::isfinite(hit.y()) || !std::isfinite(hit.z()))
         return false;
