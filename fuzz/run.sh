@@ -4,10 +4,13 @@
 # from the test files and the beginnings of the examples. A crash, a leak, a
 # hang or a broken invariant fails the script, with the input kept in
 # build-fuzz/artifacts. Inputs that once found a fault (tests/data/fuzz_*)
-# are replayed first.  Usage: fuzz/run.sh [seconds per harness, default 50]
+# are replayed first.  Usage: fuzz/run.sh [seconds per harness, default 50] [runs]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-50}
+# A run count makes the run repeatable (same seed, same inputs); the seconds
+# then only cap it.
+runs=${2:--1}
 build=build-fuzz
 harnesses="fuzz_sync_reader fuzz_async_reader fuzz_export fuzz_operations"
 failed=""
@@ -34,10 +37,10 @@ export QT_QPA_PLATFORM=offscreen
 for harness in $harnesses; do
   corpus="$build/corpus/$harness"
   mkdir -p "$corpus"
-  echo "=== $harness: $seconds s"
+  echo "=== $harness: $seconds s, $runs runs"
   log="$build/$harness.log"
   status=0
-  "$build/fuzz/$harness" -seed=1 -max_total_time="$seconds" -max_len=4096 -timeout=20 \
+  "$build/fuzz/$harness" -seed=1 -max_total_time="$seconds" -runs="$runs" -max_len=4096 -timeout=20 \
     -rss_limit_mb=2048 -dict=fuzz/csv.dict -print_final_stats=1 \
     -artifact_prefix="$build/artifacts/$harness-" "$corpus" "$seeds" >"$log" 2>&1 || status=$?
   grep -aE '^stat::(number_of_executed_units|peak_rss_mb)|^#[0-9]+ +DONE' "$log" || true
