@@ -64,9 +64,49 @@ double parseAnyNumber(const QByteArray &text)
 // separator. Signs, blanks, infinities, overflow and underflow are left to
 // parseAnyNumber so that both agree. Returns where the number ends, nullptr
 // when the fast path does not apply.
+// Short plain decimals, the bulk of a measurement file: an integer of at
+// most 2^53 over an exact power of ten is one correctly rounded division,
+// the same double fast_float gives. nullptr when the field is anything else.
+const char *parseShortDecimal(const char *begin, const char *end, char point, double &value,
+                              char separator)
+{
+    static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const char *p = begin;
+    const bool negative = *p == '-';
+    p += negative;
+    quint64 mantissa = 0;
+    const char *digits = p;
+    // 19 digits cannot overflow 64 bits.
+    const char *limit = p + std::min<qint64>(end - p, 19);
+    while (p != limit && unsigned(*p - '0') <= 9)
+        mantissa = mantissa * 10 + unsigned(*p++ - '0');
+    if (p == digits)
+        return nullptr;
+    int decimals = 0;
+    if (p != end && *p == point) {
+        const char *fraction = ++p;
+        limit = p + std::min<qint64>(end - p, 19 - (fraction - 1 - digits));
+        while (p != limit && unsigned(*p - '0') <= 9)
+            mantissa = mantissa * 10 + unsigned(*p++ - '0');
+        decimals = int(p - fraction);
+        if (decimals == 0)
+            return nullptr;
+    }
+    // Without a separator a field ends only at end: "2\0" is no number.
+    if ((p != end && (separator == 0 || *p != separator)) || mantissa > (quint64(1) << 53))
+        return nullptr;
+    const double magnitude = double(mantissa) / powers[decimals];
+    value = negative ? -magnitude : magnitude;
+    return p;
+}
+
 const char *parsePlainNumber(const char *begin, const char *end, char point, double &value,
                              char separator = 0)
 {
+    if (const char *parsed = parseShortDecimal(begin, end, point, value, separator))
+        return parsed;
     const char first = *begin;
     if (!((first >= '0' && first <= '9') || first == '-' || first == point))
         return nullptr;
