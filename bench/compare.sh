@@ -141,10 +141,15 @@ for entry in $FILES; do
     printf "  %-22s %7s s %8s MB/s %6s MiB   Vireo %sx faster\n" "FAST_READER" "$fast" \
       "$(ratio "$fast" "$mb")" "$fast_rss" "$(ratio "$vireo" "$fast")"
   fi
-  # Table of doubles plus the times, against which peak memory is judged.
-  rows_attrs=$("$READER" --read "$file" "$dialect" | sed -n 's/^rows=\([0-9]*\) attrs=\([0-9]*\).*/\1 \2/p')
-  awk -v ra="$rows_attrs" -v rss="$vireo_rss" 'BEGIN { split(ra, x, " ");
-    d = x[1] * x[2] * 8 / 1048576; printf "  Vireo peak RSS %.2fx the %.0f MiB of values\n", rss / d, d }'
+  # Table of doubles, against which peak memory is judged: the whole
+  # process's, and what reading added to the program's own start.
+  out=$("$READER" --read "$file" "$dialect")
+  rows_attrs=$(sed -n 's/^rows=\([0-9]*\) attrs=\([0-9]*\).*/\1 \2/p' <<<"$out")
+  before=$(sed -n 's/^peak RSS .*(\([0-9.]*\) MB before reading)/\1/p' <<<"$out")
+  awk -v ra="$rows_attrs" -v rss="$vireo_rss" -v before="$before" 'BEGIN { split(ra, x, " ");
+    d = x[1] * x[2] * 8 / 1048576; b = before * 1e6 / 1048576;
+    printf "  Vireo peak RSS %.2fx the %.0f MiB of values (%.2fx above the %.0f MiB it started with)\n",
+      rss / d, d, (rss - b) / d, b }'
 done
 
 echo "== async_intl.csv (asynchronous layout)"

@@ -80,6 +80,7 @@ bool LineReader::startsWithUtf16Mark()
 bool LineReader::readLines(qint64 wanted, const char *&begin, const char *&end)
 {
     size_t bytes = size_t(std::max<qint64>(wanted, 1));
+    switchBuffers();
     for (;;) {
         if (!fill(bytes))
             return false;
@@ -122,6 +123,25 @@ size_t LineReader::lastLineStart() const
     while (at > m_begin && m_text[at - 1] != '\n' && m_text[at - 1] != '\r')
         --at;
     return at;
+}
+
+void LineReader::switchBuffers()
+{
+    // The unfinished tail moves to the other buffer; the lines returned last
+    // stay where they are.
+    if (!m_device)
+        return;
+    const size_t kept = m_end - m_begin;
+    if (m_spare.size() < kept + size_t(m_blockSize))
+        m_spare.resize(kept + size_t(m_blockSize));
+    if (kept > 0)
+        std::memcpy(m_spare.data(), m_text + m_begin, kept);
+    m_buffer.swap(m_spare);
+    m_text = m_buffer.data();
+    m_nextLf = m_nextLf >= m_begin ? m_nextLf - m_begin : 0;
+    m_nextCr = m_nextCr >= m_begin ? m_nextCr - m_begin : 0;
+    m_begin = 0;
+    m_end = kept;
 }
 
 bool LineReader::fill(size_t bytes)

@@ -26,8 +26,9 @@ public:
     // the first line.
     bool startsWithUtf16Mark();
     // Whole lines from the current position, ends included, at least `wanted`
-    // bytes unless the device ends first, as [begin, end) valid until the
-    // next call; marks are left in them. False at the end of the device or
+    // bytes unless the device ends first, as [begin, end); marks are left in
+    // them. The lines stay valid through the next call too, so that one block
+    // can be parsed while the next is read. False at the end of the device or
     // when reading failed.
     bool readLines(qint64 wanted, const char *&begin, const char *&end);
     // Start of the first line that begins after `from`, in text ending at
@@ -44,10 +45,12 @@ private:
     bool fill(size_t bytes);
     bool skipMark();
     bool refill();
+    void switchBuffers();
 
     QIODevice *m_device;
     qint64 m_blockSize;
     std::vector<char> m_buffer;
+    std::vector<char> m_spare;    // holds the lines last returned by readLines
     const char *m_text = nullptr; // the buffer, or the text read in place
     size_t m_begin = 0;           // first byte not yet returned
     size_t m_end = 0;             // end of the bytes read

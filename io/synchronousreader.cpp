@@ -86,6 +86,16 @@ struct SynchronousReader::Piece
     qint64 lastKey = 0;
 };
 
+// Whole lines read at once, cut into pieces.
+struct SynchronousReader::Block
+{
+    const char *begin = nullptr;
+    const char *end = nullptr;
+    QVector<Piece> pieces;
+    qint64 rows = 0;
+    qint64 consumed = 0; // bytes of rows read up to its end
+};
+
 // Where the rows go, and what every row is checked against.
 struct SynchronousReader::Table
 {
@@ -119,50 +129,82 @@ bool SynchronousReader::readRows(LineReader &lines, Data &data)
     // A megabyte per block: more would cost memory beside the table, less
     // more hand-overs between the threads.
     const qint64 blockBytes = blockSize() > 0 ? blockSize() : 1 << 20;
-    qint64 rows = 0;
-    qint64 previousKey = std::numeric_limits<qint64>::min();
-    int reported = 0;
-    const char *begin = nullptr;
-    const char *end = nullptr;
-    while (lines.readLines(blockBytes, begin, end)) {
-        QVector<Piece> pieces = cut(begin, end, rows, blockBytes);
+    // The next block is read and counted, and its rows made room for, while
+    // the threads parse this one.
+    const auto prepare = [&](Block &block) {
+        if (!lines.readLines(blockBytes, block.begin, block.end))
+            return false;
+        block.pieces = cut(block.begin, block.end, blockBytes);
         // Counting is a scan for line ends, far quicker than a hand-over.
-        for (Piece &piece : pieces) {
+        for (Piece &piece : block.pieces) {
             LineReader counter(piece.begin, piece.end);
             const char *line = nullptr;
             const char *lineEnd = nullptr;
             while (counter.readLine(line, lineEnd))
                 ++piece.rows;
+            block.rows += piece.rows;
         }
-        for (Piece &piece : pieces) {
+        block.consumed = lines.consumed() - headerSize;
+        return true;
+    };
+    qint64 rows = 0;
+    qint64 previousKey = std::numeric_limits<qint64>::min();
+    int reported = 0;
+    Block current;
+    bool more = prepare(current);
+    if (more)
+        makeRoom(data, std::min(current.rows, maxRows),
+                 expectedRows(current, fileSize, headerSize));
+    while (more) {
+        for (Piece &piece : current.pieces) {
             piece.firstRow = rows;
             rows += piece.rows;
         }
-        const qint64 consumed = lines.consumed() - headerSize;
-        const qint64 left = std::max<qint64>(fileSize - lines.consumed(), 0);
-        makeRoom(data, std::min(rows, maxRows),
-                 qint64(double(left) * double(rows) / double(consumed)));
         const Table table{data.values.data(), data.times.data(), attributes, maxRows};
-        Piece *shared = pieces.data(); // detached once, here
-        Task::runInParallel(pieces.size(), [&](int index, int) { parse(shared[index], table); });
-        if (!firstFailure(pieces, previousKey)) {
+        Block next;
+        bool roomMade = false;
+        Piece *shared = current.pieces.data(); // detached once, here
+        Task::runInParallel(current.pieces.size() + 1, [&](int index, int) {
+            if (index > 0) {
+                parse(shared[index - 1], table);
+                return;
+            }
+            more = prepare(next);
+            // Room within the reservation moves no row the threads write to.
+            const qint64 wanted = std::min(rows + next.rows, maxRows);
+            roomMade = more && data.values.capacity() > 0 &&
+                       wanted * attributes <= data.values.capacity() &&
+                       wanted <= data.times.capacity();
+            if (roomMade)
+                makeRoom(data, wanted, 0);
+        });
+        if (!firstFailure(current.pieces, previousKey)) {
             data = Data();
             return false;
         }
+        if (more && !roomMade)
+            makeRoom(data, std::min(rows + next.rows, maxRows), 0);
         // Every percent passed is reported, as a line by line reading would.
-        const int percentage = Task::percent(consumed, fileSize);
+        const int percentage = Task::percent(current.consumed, fileSize);
         if (!checkpoint(reported))
             return false;
         while (reported < percentage) {
             if (!checkpoint(++reported))
                 return false;
         }
+        current = std::move(next);
     }
     return !lines.hasError() || failRead();
 }
 
+qint64 SynchronousReader::expectedRows(const Block &first, qint64 fileSize, qint64 headerSize)
+{
+    const qint64 left = std::max<qint64>(fileSize - headerSize - first.consumed, 0);
+    return qint64(double(left) * double(first.rows) / double(std::max<qint64>(first.consumed, 1)));
+}
+
 QVector<SynchronousReader::Piece> SynchronousReader::cut(const char *begin, const char *end,
-                                                         qint64 firstRow, qint64 blockBytes) const
+                                                         qint64 blockBytes) const
 {
     // Several pieces per thread even out rows of unequal cost; tiny ones cost
     // more to hand out than to parse.
@@ -177,7 +219,6 @@ QVector<SynchronousReader::Piece> SynchronousReader::cut(const char *begin, cons
         Piece piece;
         piece.begin = from;
         piece.end = to;
-        piece.firstRow = firstRow;
         pieces.append(piece);
         from = to;
     }

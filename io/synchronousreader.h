@@ -16,13 +16,14 @@ public:
 
 private:
     struct Piece;
+    struct Block;
     struct Table;
 
     bool readHeader(LineReader &lines, QVector<QString> &names);
     bool skipReservedLines(LineReader &lines);
     bool readRows(LineReader &lines, Data &data);
-    QVector<Piece> cut(const char *begin, const char *end, qint64 firstRow,
-                       qint64 blockBytes) const;
+    QVector<Piece> cut(const char *begin, const char *end, qint64 blockBytes) const;
+    static qint64 expectedRows(const Block &first, qint64 fileSize, qint64 headerSize);
     void makeRoom(Data &data, qint64 rows, qint64 expectedRows) const;
     void parse(Piece &piece, const Table &table) const;
     bool readRow(const char *begin, const char *end, qint64 row, Piece &piece,
