@@ -3,8 +3,6 @@
 #include "view/vireoglwidget.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QMenu>
 #include <QTemporaryDir>
 #include <QThreadPool>
 #include <QtTest>
@@ -243,24 +241,14 @@ private slots:
         QFETCH(QStringList, log);
         view = std::make_unique<View>(true);
         QVERIFY(showExposed(*view, QSize(400, 400)));
-        QStringList texts;
-        QPoint at;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, [&] {
-            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            if (!menu || !menu->isVisible())
-                return;
-            poll.stop();
-            for (QAction *action : menu->actions())
-                texts << action->text();
-            at = menu->pos();
-            menu->setActiveAction(menu->actions().first());
-            QTest::keyClick(menu, Qt::Key(key));
-        });
-        poll.start(20);
-        QTest::mouseClick(view.get(), Qt::RightButton, Qt::NoModifier, QPoint(100, 100));
-        QCOMPARE(texts.join('|'), "2D view|Detect Correlation|Export selection|Add annotation");
-        QCOMPARE(at, view->mapToGlobal(QPoint(100, 100)));
+        const Popup popup = answerPopup(
+            [&] {
+                QTest::mouseClick(view.get(), Qt::RightButton, Qt::NoModifier, QPoint(100, 100));
+            },
+            QString(), Qt::Key(key));
+        QCOMPARE(popup.entries.join('|'),
+                 "2D view|Detect Correlation|Export selection|Add annotation");
+        QCOMPARE(popup.pos, view->mapToGlobal(QPoint(100, 100)));
         QCOMPARE(view->log, log);
     }
 

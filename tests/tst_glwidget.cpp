@@ -80,18 +80,11 @@ protected:
     }
 };
 
-// Flies to the middle of cell (a, t) and waits until the camera looks at it from the axis.
-void lookAt(VireoGLWidget &view, int a, int t)
-{
-    view.goTo(a + 0.5f, t + 0.5f);
-    QTRY_VERIFY(!view.camera().isAnimating());
-}
-
 // Clicks a point of the cell (its middle by default), seen from the axis, with the keys held.
 void clickCell(VireoGLWidget &view, int a, int t, const QVector<Qt::Key> &keys = {},
                QPointF at = {0.5, 0.5})
 {
-    lookAt(view, a, t);
+    lookAt(view, a + 0.5f, t + 0.5f);
     for (Qt::Key key : keys)
         QTest::keyPress(&view, key);
     QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, pixelOf(view, a + at.x(), t + at.y()));
@@ -147,8 +140,7 @@ private slots:
         QCOMPARE(view.selection().type, int(Selection::None));
         // Attribute 0 at time 3: the wall point (3 cos -pi/4, 3 sin -pi/4, -0.3), seen from the
         // axis at the same depth; the animation stops once the camera is still.
-        view.goTo(0.5f, 3.0f);
-        QTRY_VERIFY(!view.camera().isAnimating());
+        lookAt(view, 0.5f, 3.0f);
         QCOMPARE(view.camera().eye(), QVector3D(0, 0, -0.3f));
         QVERIFY((view.camera().center() - QVector3D(2.12132f, -2.12132f, -0.3f)).length() < 1e-4f);
         QTRY_VERIFY(!view.findChild<QTimer *>("animationTimer")->isActive());
@@ -177,7 +169,7 @@ private slots:
         // the wall. The frames are flat like the cells: seen at the middle of the chord.
         view.setDisplayMode(0); // "Color"
         view.setCorrelationColor(QColor(255, 0, 0));
-        lookAt(view, 1, 3);
+        lookAt(view, 1.5f, 3.5f);
         const auto band = [&](int a, int t) {
             const TubeLayout &l = view.layout();
             const QVector3D chord = (l.wallPoint(a, t) + l.wallPoint(a + 1, t)) / 2;
@@ -307,7 +299,7 @@ private slots:
         // counts as released (the box took its release), so the next click picks a value.
         view.setSelection(Selection(data, 3, 3, 0, 7));
         changes.clear();
-        lookAt(view, 5, 5);
+        lookAt(view, 5.5f, 5.5f);
         QTest::keyPress(&view, Ctrl);
         const QPoint cell55 = pixelOf(view, 5.5, 5.5);
         QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, cell55);
@@ -332,7 +324,7 @@ private slots:
 
         // A double click flies to the clicked wall point from the axis at its depth, picking only
         // once; outside the data it does not move the camera.
-        lookAt(view, 4, 2);
+        lookAt(view, 4.5f, 2.5f);
         const QPoint cell43 = pixelOf(view, 4.5, 3.5);
         const auto doubleClick = [&view](const QPoint &pos) {
             QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, pos);
@@ -422,7 +414,7 @@ private slots:
         // swallowed. A camera key does only its camera action.
         view.setKeyForReturnToOrigin(Qt::Key_Up);
         view.setSelection(Selection(data, 4, 4, 3, 3));
-        lookAt(view, 4, 3);
+        lookAt(view, 4.5f, 3.5f);
         QTest::keyClick(&view, Qt::Key_Up);
         QCOMPARE(shape(view.selection()), QString("value 4..4 4..4"));
         QVERIFY(view.camera().isAnimating());

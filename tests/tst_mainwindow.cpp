@@ -293,7 +293,7 @@ private slots:
         // 200000 rows take long enough to read that a stop request finds the
         // reader running, when the next load starts or the window closes.
         QTemporaryDir dir;
-        QByteArray rows = "Time,A,B,C,D\n2\n3\n4\n5\n6\n7\n8\n9\n10\n";
+        QByteArray rows = "Time,A,B,C,D\n" + reservedLines;
         const QDateTime start(QDate(2000, 1, 1), QTime(0, 0), Qt::UTC);
         for (int i = 0; i < 200000; ++i)
             rows += start.addSecs(i).toString("yyyy-MM-dd hh:mm:ss,1,2,3,4\n").toLatin1();

@@ -105,17 +105,7 @@ class TestPanels : public QObject
         const TubeLayout::Cell cell = view->layout().cellAt(view->camera().center());
         return QPoint(cell.attribute, cell.time);
     }
-    // Pixels of the view drawn in the selection colour.
-    int greenPixels()
-    {
-        const QImage frame = view->grabFramebuffer();
-        int count = 0;
-        for (int y = 0; y < frame.height(); y += 2)
-            for (int x = 0; x < frame.width(); x += 2)
-                count += qRed(frame.pixel(x, y)) <= 3 && qGreen(frame.pixel(x, y)) >= 252 &&
-                         qBlue(frame.pixel(x, y)) <= 3;
-        return count;
-    }
+    int greenPixels() { return pixelsNear(view->grabFramebuffer(), Qt::green); }
 
 private slots:
     void cleanup()
