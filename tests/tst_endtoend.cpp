@@ -246,6 +246,7 @@ private slots:
         menu->setFileNameAsker(
             [this](const QString &, const QString &) { return path("selection.csv"); });
         contextMenu("Export selection");
+        QCOMPARE(w->messages.last(), QString("Export selection finished"));
         QCOMPARE(difference(readBack(path("selection.csv")),
                             columns(w->view()->data(), w->view()->correlation())),
                  QString());

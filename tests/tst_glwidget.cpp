@@ -28,29 +28,23 @@ void show(VireoGLWidget &view)
     QVERIFY(showExposed(view, QSize(400, 400)));
 }
 
-// Pixel of the wall at attribute position a (of the data's n; cell a spans a .. a + 1) and
-// time position t.
+// Pixel of the wall at attribute position a (cell a spans a .. a + 1) and time position t.
 QPoint pixelOf(const VireoGLWidget &view, double a, double t)
 {
-    const double angle = -2 * M_PI / view.data().attributeCount() * a;
-    return scenePixel(
-        view, QVector3D(float(3 * std::cos(angle)), float(3 * std::sin(angle)), float(-0.1 * t)));
+    return scenePixel(view, view.layout().wallPoint(float(a), float(t)));
 }
 
-// Whether the view shows about the colour e (3 per channel) on the attribute a (of 4) cell at
-// time t, through its own camera. width: the cell's share of its full width (the value, in the
-// width modes); along: 0 and 1 are the two edges of that (narrowed) cell.
+// Whether the view shows about the colour e (3 per channel) on the attribute a cell at time t,
+// through its own camera. width: the cell's share of its full width (the value, in the width
+// modes); along: 0 and 1 are the two edges of that (narrowed) cell.
 bool shows(VireoGLWidget &view, const QColor &e, int a, int t, double width = 1.0,
            double along = 0.5)
 {
-    const auto wall = [=](double angle) {
-        return QVector3D(float(3 * std::cos(angle)), float(3 * std::sin(angle)),
-                         -(t + 0.5f) * 0.1f);
-    };
-    const double middle = -M_PI / 2 * (a + 0.5), half = M_PI / 4 * width;
-    const QVector3D edge1 = wall(middle - half);
-    const QVector3D point = edge1 + (wall(middle + half) - edge1) * float(along);
-    return near(view.grabFramebuffer().pixelColor(scenePixel(view, point)), e);
+    const QVector3D edge1 = view.layout().wallPoint(float(a + 0.5 + width / 2), t + 0.5f);
+    const QVector3D edge2 = view.layout().wallPoint(float(a + 0.5 - width / 2), t + 0.5f);
+    return near(
+        view.grabFramebuffer().pixelColor(scenePixel(view, edge1 + (edge2 - edge1) * float(along))),
+        e);
 }
 
 // Holds the keys for at least ms; returns the longest time (s) the camera can have counted,
