@@ -129,28 +129,6 @@ private slots:
                 }
             }
         }
-
-        // The colours themselves, from the layout: the middle of a cell seen from the axis in the
-        // "Color" mode, the missing one in magenta, and the outlines on top.
-        const Data data = view.data();
-        view.setDisplayMode(0);
-        view.tubeRenderer().setTexturesAllowed(true);
-        const ColorStops stops = view.tubeRenderer().geometry().colorStops;
-        struct Case
-        {
-            int a, t;
-        };
-        for (const Case &c : {Case{6, 10}, Case{7, 11}, Case{5, 20}, Case{7, 1}}) {
-            lookAt(view, c.a + 0.5f, c.t + 0.5f);
-            const QRgb shown = view.grabFramebuffer().pixel(
-                scenePixel(view, view.layout().wallPoint(c.a + 0.5f, c.t + 0.5f)));
-            const QRgb expected = expectedColour(data, c.a, c.t, stops);
-            QVERIFY2(near(shown, expected), qPrintable(QString("%1 %2").arg(c.a).arg(c.t)));
-        }
-        lookAt(view, 3.5f, 5.5f);
-        const QVector3D topEdge = (view.layout().wallPoint(3, 5) + view.layout().wallPoint(4, 5)) /
-                                  2 * QVector3D(0.995f, 0.995f, 1);
-        QVERIFY(near(view.grabFramebuffer().pixel(scenePixel(view, topEdge)), qRgb(0, 255, 0)));
     }
     void styleChangesUploadNoValues()
     {
