@@ -393,27 +393,12 @@ private slots:
         showTab("tab_4");
         const Data data = view->data();
         auto *list = w->child<QTreeWidget>("annotationTreeWidget");
-        // Notes written through the view's own menu, its dialogs answered here.
-        auto *menu = view->findChild<ViewContextMenu *>();
-        menu->setEntryChooser([](const QStringList &, const QPoint &) {
-            return int(ViewContextMenu::AddAnnotation);
-        });
-        QString note;
-        menu->setNoteAsker([&note](const QString &, const QString &, const QString &, bool *ok) {
-            *ok = true;
-            return note;
-        });
-        const auto annotate = [&](const Selection &selection, const QString &text) {
-            view->setSelection(selection);
-            note = text;
-            view->showContextMenu(view->rect().center());
-        };
-        annotate(Selection(data, 1, 1, 0, 2), "first note\nline 2");
-        annotate(Selection(data, 0, 2, 3, 3), "second");
-        // One taken on another table is never made current.
-        emit view->annotationsChanged(view->annotations()
-                                      << Annotation("stale", Selection(Data(9, 9), 5, 5, 7, 7)));
-        const Annotations notes = view->annotations();
+        // The menu's own way to the list is on the end-to-end road.
+        const Annotations notes = {Annotation("first note\nline 2", Selection(data, 1, 1, 0, 2)),
+                                   Annotation("second", Selection(data, 0, 2, 3, 3)),
+                                   // One taken on another table is never made current.
+                                   Annotation("stale", Selection(Data(9, 9), 5, 5, 7, 7))};
+        emit view->annotationsChanged(notes);
         QVERIFY(!list->isHidden());
         QStringList texts;
         for (int k = 0; k < list->topLevelItemCount(); ++k)
