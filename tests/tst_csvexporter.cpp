@@ -11,7 +11,6 @@
 
 namespace {
 
-const QByteArray fillerLines = "2\n3\n4\n5\n6\n7\n8\n9\n10\n";
 const double missing = std::numeric_limits<double>::quiet_NaN();
 const double inf = std::numeric_limits<double>::infinity();
 
@@ -102,7 +101,7 @@ private slots:
         QByteArray header = "Time";
         for (const QString &name : data.attributes)
             header += ';' + name.toLatin1();
-        QCOMPARE(fileContent(path), header + '\n' + fillerLines + rows);
+        QCOMPARE(fileContent(path), header + '\n' + reservedLines + rows);
     }
 
     void selections_data()
@@ -148,7 +147,7 @@ private slots:
             QVERIFY(!QFile::exists(path));
             return;
         }
-        expected.insert(expected.indexOf('\n') + 1, fillerLines);
+        expected.insert(expected.indexOf('\n') + 1, reservedLines);
         QCOMPARE(fileContent(path), expected);
     }
 
@@ -211,7 +210,7 @@ private slots:
         QFETCH(QString, target);
         QFETCH(qint64, sizeLimit);
         QTemporaryDir dir;
-        const QByteArray old = "Time;x\n" + fillerLines;
+        const QByteArray old = "Time;x\n" + reservedLines;
         QVERIFY(writeFile(dir.filePath("old.csv"), old));
         QVERIFY(QDir(dir.path()).mkdir("sub"));
         const QString path = QDir(dir.path()).filePath(target);

@@ -136,6 +136,7 @@ private slots:
                               {{"--synchronous", "--french", fr}, QMessageBox::NoButton, fr},
                               {{intl}, QMessageBox::No, intl},
                               {{log}, QMessageBox::Yes, log}, // asynchronous, seen as such
+                              {{fr}, QMessageBox::Yes, fr},
                               {{fr}, QMessageBox::Cancel, QString()}};
         for (const Case &c : cases) {
             CommandLine commandLine;

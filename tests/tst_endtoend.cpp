@@ -1,6 +1,5 @@
 // A new user's road through the real window: menus, clicks and keys on the
-// view, the context menu, exports read back, palettes, pictures.
-#include "mainwindow/commandline.h"
+// view, the context menu, exports read back, profiles, key bindings, palettes.
 #include "mainwindow/vireomainwindow.h"
 #include "testsupport.h"
 #include "view/viewactions.h"
@@ -12,7 +11,6 @@
 #include "widgets/vireogradientcolorwidget.h"
 
 #include <QAbstractItemModel>
-#include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -23,7 +21,6 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -81,16 +78,6 @@ double changed(const QImage &a, const QImage &b)
     return double(differ) / total;
 }
 
-// Sampled pixels of the frame in a colour.
-int pixelsOf(const QImage &frame, const QColor &colour)
-{
-    int count = 0;
-    for (int y = 0; y < frame.height(); y += 2)
-        for (int x = 0; x < frame.width(); x += 2)
-            count += near(frame.pixelColor(x, y), colour);
-    return count;
-}
-
 // The columns of a table that whole-attribute areas cover, in table order.
 Data columns(const Data &data, const Selections &areas)
 {
@@ -123,27 +110,11 @@ class TestEndToEnd : public QObject
     QImage frame() { return w->view()->grabFramebuffer(); }
     QString label() { return w->child<QLabel>("selectedValueLabel")->text(); }
 
-    void startWindow()
-    {
-        w = std::make_unique<TestWindow>();
-        QVERIFY(showExposed(*w, QSize(1200, 900)));
-    }
     // True once the chain has shown its result and no task runs.
     bool displayed()
     {
         return QTest::qWaitFor([this] { return !w->runningTask() && w->messages.contains(done); },
                                60000);
-    }
-    // File -> Open -> one layout, the origin question answered International.
-    void open(const char *entry, const QString &file)
-    {
-        w->fileAnswer = file;
-        w->replies << QMessageBox::No;
-        QVERIFY(triggerMenu(*w, {"File", "Open", entry}));
-        QCOMPARE(w->questions.size(), 1);
-        QVERIFY(displayed());
-        QCOMPARE(w->child<QLineEdit>("txtNom")->text(), file);
-        QCOMPARE(w->warnings, QList<Answer>());
     }
     // Left click on a cell, a picking key held if any. Keys go to the window,
     // which hands them to the widget that has the focus: a click gives it to the view.
@@ -163,53 +134,20 @@ class TestEndToEnd : public QObject
     // Right click on the view, then the entry picked in the real popup with the keyboard.
     void contextMenu(const QString &entry)
     {
-        QString seen;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, [&] {
-            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            if (!menu || !menu->isVisible())
-                return;
-            poll.stop();
-            for (QAction *action : menu->actions())
-                if (action->text() == entry)
-                    menu->setActiveAction(action);
-            seen = menu->activeAction() ? menu->activeAction()->text() : QString();
-            QTest::keyClick(menu, Qt::Key_Return);
-        });
-        poll.start(20);
-        QTest::mouseClick(w->view(), Qt::RightButton, Qt::NoModifier, w->view()->rect().center());
-        QCOMPARE(seen, entry);
+        const auto open = [this] {
+            QTest::mouseClick(w->view(), Qt::RightButton, Qt::NoModifier,
+                              w->view()->rect().center());
+        };
+        QCOMPARE(answerPopup(open, entry).active, entry);
     }
-    // Exports the displayed data through the menu and reads it back.
-    void exportedDataReadsBack(const char *entry, const Data &expected, const char *file)
-    {
-        w->saveAnswer = path(file);
-        QVERIFY(triggerMenu(*w, {"File", "Export to CSV format", entry}));
-        QCOMPARE(w->messages.value(w->messages.size() - 1), QString("File saved"));
-        QCOMPARE(difference(readBack(path(file)), expected), QString());
-    }
-    void exportPictureMatchesView()
-    {
-        w->saveAnswer = path("picture.png");
-        QVERIFY(triggerMenu(*w, {"File", "Export", "Picture..."}));
-        const QImage picture(path("picture.png"));
-        QVERIFY(!picture.isNull());
-        QCOMPARE(changed(picture.convertToFormat(QImage::Format_RGB32),
-                         frame().convertToFormat(QImage::Format_RGB32)),
-                 0.0);
-    }
-
     // Options -> Keys configuration: the Attribute row's square clicked, a key pressed, Ok.
     void rebindAttributeKey(Qt::Key key)
     {
-        const QWidgetList before = QApplication::topLevelWidgets();
-        QVERIFY(triggerMenu(*w, {"Options", "Keys configuration"}));
-        KeysConfigurationDialog *dialog = nullptr;
-        for (QWidget *top : QApplication::topLevelWidgets())
-            if (!before.contains(top))
-                dialog = qobject_cast<KeysConfigurationDialog *>(top);
         // Not activated: other tests' windows share the X server and may hold the activation.
-        QVERIFY(dialog && QTest::qWaitForWindowExposed(dialog));
+        auto *dialog = opened<KeysConfigurationDialog>([this] {
+            QVERIFY(triggerMenu(*w, {"Options", "Keys configuration"}));
+        });
+        QVERIFY(dialog);
         auto *square = dialog->findChild<KeysConfigurationWidget *>("AttributeWidget");
         QTest::mouseClick(square, Qt::LeftButton);
         QCOMPARE(dialog->focusWidget(), square);
@@ -221,15 +159,19 @@ class TestEndToEnd : public QObject
     }
 
 private slots:
-    void initTestCase() { QVERIFY(dir.isValid()); }
-    void cleanup() { w.reset(); }
-
     void synchronousRoad()
     {
-        startWindow();
+        QVERIFY(dir.isValid());
+        w = std::make_unique<TestWindow>();
+        QVERIFY(showExposed(*w, QSize(1200, 900)));
         const QImage empty = frame();
-        open("Synchronous File", example("plant_sensors_intl.csv"));
-        QCOMPARE(w->child<QLineEdit>("txtNbAttribut")->text(), QString("31"));
+        // File -> Open, the origin question answered International.
+        w->fileAnswer = example("plant_sensors_intl.csv");
+        w->replies << QMessageBox::No;
+        QVERIFY(triggerMenu(*w, {"File", "Open", "Synchronous File"}));
+        QCOMPARE(w->questions.size(), 1);
+        QVERIFY(displayed());
+        QCOMPARE(w->fields().mid(0, 2), QStringList({w->fileAnswer, "31"}));
         const QImage loaded = frame();
         QVERIFY(changed(empty, loaded) > 0.3);
         const Data raw = readBack(example("plant_sensors_intl.csv"), 0, 1);
@@ -267,7 +209,7 @@ private slots:
         clickCell(3, 6);
         QVERIFY2(label().startsWith(w->view()->data().attributes[3] + ", 2014-03-24 07:35:00 : "),
                  qPrintable(label()));
-        QVERIFY(pixelsOf(frame(), Qt::green) > 0);
+        QVERIFY(pixelsNear(frame(), Qt::green) > 0);
         clickCell(3, 6, Qt::Key_A);
         QCOMPARE(label(), QString("Type of selection : attribute"));
         const Selection attribute = w->view()->selection();
@@ -304,10 +246,14 @@ private slots:
         menu->setFileNameAsker(
             [this](const QString &, const QString &) { return path("selection.csv"); });
         contextMenu("Export selection");
+        QCOMPARE(w->messages.last(), QString("Export selection finished"));
         QCOMPARE(difference(readBack(path("selection.csv")),
                             columns(w->view()->data(), w->view()->correlation())),
                  QString());
-        exportedDataReadsBack("Normalized data", w->view()->data(), "normalized.csv");
+        w->saveAnswer = path("normalized.csv");
+        QVERIFY(triggerMenu(*w, {"File", "Export to CSV format", "Normalized data"}));
+        QCOMPARE(w->messages.last(), QString("File saved"));
+        QCOMPARE(difference(readBack(path("normalized.csv")), w->view()->data()), QString());
 
         // Profiles keep the settings; a changed mode and a rebound key go back with them.
         const Data averagedView = w->view()->data();
@@ -349,39 +295,6 @@ private slots:
             w->child<VireoGradientColorWidget>("gradientColorsForValuesWidget")->gradient().stops();
         QCOMPARE(stops.first().second, QColor(222, 235, 247)); // Blues, 3 classes
         QVERIFY(changed(before, frame()) > 0.05);
-        exportPictureMatchesView();
-        QVERIFY(w->warnings.isEmpty());
-    }
-
-    void asynchronousRoad()
-    {
-        startWindow();
-        const QImage empty = frame();
-        open("Asynchronous File", example("plant_log_intl.csv"));
-        QCOMPARE(w->child<QLineEdit>("txtNbAttribut")->text(), QString("7"));
-        QVERIFY(changed(empty, frame()) > 0.3);
-        // A value, then its whole time step, picked with its key.
-        clickCell(2, 4);
-        clickCell(2, 4, Qt::Key_T);
-        QCOMPARE(label(), QString("Type of selection : time"));
-        QCOMPARE(w->view()->selection().firstTime, 4);
-        exportedDataReadsBack("Non normalized data", w->nonNormalizedData(), "raw.csv");
-        exportPictureMatchesView();
-    }
-
-    void commandLineRoad()
-    {
-        const QString file = example("plant_sensors_fr.csv");
-        CommandLine commandLine;
-        QCOMPARE(commandLine.parse({"vireo", file}), CommandLine::Run);
-        QCOMPARE(commandLine.resolvedMode(), 0);
-        startWindow();
-        w->replies << QMessageBox::Yes; // French
-        w->openFileWith(commandLine.fileName(), commandLine.resolvedMode(), commandLine.origin());
-        QCOMPARE(w->questions.size(), 1);
-        QVERIFY(displayed());
-        QCOMPARE(w->child<QLineEdit>("txtNbAttribut")->text(), QString("31"));
-        QCOMPARE(w->nonNormalizedData().timeCount(), 3000);
         QVERIFY(w->warnings.isEmpty());
     }
 };

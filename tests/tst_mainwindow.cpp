@@ -293,7 +293,7 @@ private slots:
         // 200000 rows take long enough to read that a stop request finds the
         // reader running, when the next load starts or the window closes.
         QTemporaryDir dir;
-        QByteArray rows = "Time,A,B,C,D\n2\n3\n4\n5\n6\n7\n8\n9\n10\n";
+        QByteArray rows = "Time,A,B,C,D\n" + reservedLines;
         const QDateTime start(QDate(2000, 1, 1), QTime(0, 0), Qt::UTC);
         for (int i = 0; i < 200000; ++i)
             rows += start.addSecs(i).toString("yyyy-MM-dd hh:mm:ss,1,2,3,4\n").toLatin1();
@@ -324,7 +324,7 @@ private slots:
         QVERIFY(w->warnings.isEmpty());
     }
 
-    // The chain's result reaches the view: normalized, reorganized, coloured.
+    // The chain's result reaches the view, normalized and reorganized.
     void chainDisplaysReorganizedData()
     {
         // Before a file is loaded a parameter only edits its widget.
@@ -367,13 +367,6 @@ private slots:
             for (int t = 0; t < raw.timeCount(); t += 97)
                 QCOMPARE(raw.value(t, a), original.value(t, from));
         }
-
-        auto *view = w->view();
-        const QImage frame = view->grabFramebuffer();
-        QSet<QRgb> colours;
-        for (int a = 0; a < 31; ++a)
-            colours << frame.pixel(cellPixel(*view, a, 20));
-        QVERIFY2(colours.size() > 10, qPrintable(QString::number(colours.size())));
     }
 
     // Each parameter restarts the chain from its own stage.

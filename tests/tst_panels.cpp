@@ -1,15 +1,18 @@
+// The view's own menu and the window's panels of selections, correlations and notes.
 #include "mainwindow/selectionsitemmodel.h"
 #include "testsupport.h"
 #include "view/viewcontextmenu.h"
 #include "view/vireoglwidget.h"
 
 #include <QAbstractItemModelTester>
+#include <QAction>
 #include <QLabel>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
 #include <QTreeView>
@@ -52,6 +55,97 @@ Data smallData()
     return data;
 }
 
+// 4 attributes x 5 hourly times, v(a, t) = 10a + t + 0.25, attribute c missing at time 1.
+Data sample()
+{
+    Data data(QVector<QString>{"a", "b", "c", "d"}, 5);
+    for (int t = 0; t < 5; ++t) {
+        data.times[t] = QDateTime(QDate(2014, 1, 2), QTime(t, 0), Qt::UTC);
+        for (int a = 0; a < 4; ++a)
+            data.values[t * 4 + a] = 10 * a + t + 0.25;
+    }
+    data.values[1 * 4 + 2] = qQNaN();
+    return data;
+}
+
+// Header, then per row the hour and the values.
+QStringList table(const Data &data)
+{
+    QStringList rows{QStringList(data.attributes.toList()).join(' ')};
+    for (int t = 0; t < data.timeCount(); ++t) {
+        QStringList row{data.timeAt(t).toUTC().toString("hh")};
+        for (int a = 0; a < data.attributeCount(); ++a)
+            row << QString::number(data.value(t, a));
+        rows << row.join(' ');
+    }
+    return rows;
+}
+
+// The view with every dialog and signal written to one log, the menu answered with entry.
+class View : public VireoGLWidget
+{
+public:
+    QStringList log;
+    int entry = ViewContextMenu::NoEntry;
+    QString fileAnswer, noteAnswer;
+    bool noteAccepted = true;
+    // Whether new data arrives while a dialog is open.
+    bool newDataInDialog = false;
+    QPoint menuPos;
+
+    // realMenu: the menu itself is shown, its dialogs are answered.
+    explicit View(bool realMenu = false)
+    {
+        auto *menu = findChild<ViewContextMenu *>();
+        if (!realMenu)
+            menu->setEntryChooser([this](const QStringList &, const QPoint &pos) {
+                menuPos = pos;
+                return entry;
+            });
+        menu->setFileNameAsker([this](const QString &caption, const QString &filter) {
+            log << "save " + caption + '|' + filter;
+            if (newDataInDialog)
+                setData(sample());
+            return fileAnswer;
+        });
+        menu->setNoteAsker([this](const QString &title, const QString &label,
+                                  const QString &initial, bool *accepted) {
+            log << "note " + title + '|' + label + '|' + initial;
+            *accepted = noteAccepted;
+            if (newDataInDialog)
+                setData(sample());
+            return noteAnswer;
+        });
+        connect(this, &VireoGLWidget::correlationRequested,
+                [this](const Selection &s) { log << "correlation " + shape(s); });
+        connect(this, &VireoGLWidget::exportFinished, [this] { log << "exported"; });
+        connect(this, &VireoGLWidget::annotationsChanged, [this](const Annotations &notes) {
+            log << QStringLiteral("annotations %1 %2 %3")
+                       .arg(notes.size())
+                       .arg(notes.last().text, shape(notes.last().selection));
+        });
+    }
+
+    // A right click in the middle, which opens the menu.
+    void rightClick(int chosen)
+    {
+        entry = chosen;
+        QTest::mouseClick(this, Qt::RightButton, Qt::NoModifier, rect().center());
+    }
+
+protected:
+    void warn(const QString &title, const QString &text) override
+    {
+        log << "warn " + title + '|' + text;
+    }
+};
+
+const QString saveDialog = "save Save file|CSV Files (*.csv);;All files(*.*)";
+const Answer saveAnswer("Save file", "CSV Files (*.csv);;All files(*.*)");
+const QString noteDialog = "note Add annotation|Note :|This is a note.";
+const QString refused =
+    "warn Unable to do this|Please select something before calling this action.";
+
 } // namespace
 
 class TestPanels : public QObject
@@ -60,6 +154,18 @@ class TestPanels : public QObject
 
     std::unique_ptr<TestWindow> w;
     VireoGLWidget *view = nullptr;
+    // The view menu's tests work a view of their own, without a window.
+    QTemporaryDir dir;
+    std::unique_ptr<View> bare;
+
+    // "ok" a new file in the temporary folder, "bad" one whose folder does not exist (a
+    // failure also for root), anything else as given.
+    QString answer(const QString &file) const
+    {
+        if (file == "ok")
+            return dir.filePath("out.csv");
+        return file == "bad" ? dir.filePath("missing/out.csv") : file;
+    }
 
     // The test file: Pressure, Flow, Temperature at 00:00, 01:00, 03:00 and 04:30.
     void loadWindow()
@@ -105,21 +211,20 @@ class TestPanels : public QObject
         const TubeLayout::Cell cell = view->layout().cellAt(view->camera().center());
         return QPoint(cell.attribute, cell.time);
     }
-    // Pixels of the view drawn in the selection colour.
-    int greenPixels()
-    {
-        const QImage frame = view->grabFramebuffer();
-        int count = 0;
-        for (int y = 0; y < frame.height(); y += 2)
-            for (int x = 0; x < frame.width(); x += 2)
-                count += qRed(frame.pixel(x, y)) <= 3 && qGreen(frame.pixel(x, y)) >= 252 &&
-                         qBlue(frame.pixel(x, y)) <= 3;
-        return count;
-    }
+    int greenPixels() { return pixelsNear(view->grabFramebuffer(), Qt::green); }
 
 private slots:
+    void init()
+    {
+        QVERIFY(dir.isValid());
+        QFile::remove(answer("ok"));
+        bare = std::make_unique<View>();
+        QVERIFY(showExposed(*bare, QSize(400, 400)));
+        bare->setData(sample());
+    }
     void cleanup()
     {
+        bare.reset();
         w.reset();
         QVERIFY(QThreadPool::globalInstance()->waitForDone(10000));
     }
@@ -288,27 +393,12 @@ private slots:
         showTab("tab_4");
         const Data data = view->data();
         auto *list = w->child<QTreeWidget>("annotationTreeWidget");
-        // Notes written through the view's own menu, its dialogs answered here.
-        auto *menu = view->findChild<ViewContextMenu *>();
-        menu->setEntryChooser([](const QStringList &, const QPoint &) {
-            return int(ViewContextMenu::AddAnnotation);
-        });
-        QString note;
-        menu->setNoteAsker([&note](const QString &, const QString &, const QString &, bool *ok) {
-            *ok = true;
-            return note;
-        });
-        const auto annotate = [&](const Selection &selection, const QString &text) {
-            view->setSelection(selection);
-            note = text;
-            view->showContextMenu(view->rect().center());
-        };
-        annotate(Selection(data, 1, 1, 0, 2), "first note\nline 2");
-        annotate(Selection(data, 0, 2, 3, 3), "second");
-        // One taken on another table is never made current.
-        emit view->annotationsChanged(view->annotations()
-                                      << Annotation("stale", Selection(Data(9, 9), 5, 5, 7, 7)));
-        const Annotations notes = view->annotations();
+        // The menu's own way to the list is on the end-to-end road.
+        const Annotations notes = {Annotation("first note\nline 2", Selection(data, 1, 1, 0, 2)),
+                                   Annotation("second", Selection(data, 0, 2, 3, 3)),
+                                   // One taken on another table is never made current.
+                                   Annotation("stale", Selection(Data(9, 9), 5, 5, 7, 7))};
+        emit view->annotationsChanged(notes);
         QVERIFY(!list->isHidden());
         QStringList texts;
         for (int k = 0; k < list->topLevelItemCount(); ++k)
@@ -344,6 +434,222 @@ private slots:
         // Another table: the view has dropped its notes, and the list goes with them.
         QVERIFY(w->load(dataFile("mainwindow_international.csv")));
         QVERIFY(list->isHidden());
+    }
+
+    void entries_data()
+    {
+        QTest::addColumn<bool>("selected");
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<QString>("reply"); // to the save or the note dialog
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QStringList>("log");
+        const QStringList exported{saveDialog, "exported"}, noted{noteDialog};
+        const QString failed = "warn Unable to save file|Unable to write file %1.";
+        const QString later = "warn Not for now|This action needs to be implemented.";
+        // clang-format off
+        for (int entry : {0, 1, 2, 3})
+            QTest::addRow("no selection, entry %d", entry)
+                << false << entry << "ok" << true << QStringList{refused};
+        QTest::newRow("dismissed, no selection") << false << -1 << "" << true << QStringList();
+        QTest::newRow("dismissed") << true << -1 << "" << true << QStringList();
+        QTest::newRow("2D view") << true << 0 << "" << true << QStringList{later};
+        QTest::newRow("correlation")
+            << true << 1 << "" << true << QStringList{"correlation value 1..1 3..3"};
+        QTest::newRow("export cancelled") << true << 2 << "" << true << exported;
+        QTest::newRow("export") << true << 2 << "ok" << true << exported;
+        QTest::newRow("export failed")
+            << true << 2 << "bad" << true << QStringList{saveDialog, failed, "exported"};
+        QTest::newRow("note") << true << 3 << "Pump\nchecked" << true
+            << (noted + QStringList{"annotations 1 Pump\nchecked value 1..1 3..3"});
+        QTest::newRow("empty note") << true << 3 << "" << true << noted;
+        QTest::newRow("cancelled note") << true << 3 << "Pump" << false << noted;
+        // clang-format on
+    }
+    void entries()
+    {
+        QFETCH(bool, selected);
+        QFETCH(int, entry);
+        QFETCH(QString, reply);
+        QFETCH(bool, accepted);
+        QFETCH(QStringList, log);
+        bare->fileAnswer = answer(reply);
+        bare->noteAnswer = reply;
+        bare->noteAccepted = accepted;
+        if (selected)
+            bare->setSelection(Selection(bare->data(), 1, 1, 3, 3));
+        bare->rightClick(entry);
+        QCOMPARE(bare->log, log.replaceInStrings("%1", bare->fileAnswer));
+        QCOMPARE(bare->menuPos, bare->mapToGlobal(bare->rect().center()));
+        QCOMPARE(QFile::exists(answer("ok")), selected && reply == "ok");
+        QCOMPARE(bare->annotations().size(), bare->log.filter("annotations").size());
+    }
+
+    // New data takes the selection away while the dialog is open: nothing is written or
+    // noted for the cells that were selected.
+    void newDataDuringADialog_data()
+    {
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<QStringList>("log");
+        QTest::newRow("export") << 2 << QStringList{saveDialog, refused, "exported"};
+        QTest::newRow("note") << 3 << QStringList{noteDialog, refused};
+    }
+    void newDataDuringADialog()
+    {
+        QFETCH(int, entry);
+        QFETCH(QStringList, log);
+        bare->setSelection(Selection(bare->data(), 1, 1, 3, 3));
+        bare->newDataInDialog = true;
+        bare->fileAnswer = answer("ok");
+        bare->noteAnswer = "note";
+        bare->rightClick(entry);
+        QCOMPARE(bare->log, log);
+        QVERIFY(!QFile::exists(bare->fileAnswer));
+        QVERIFY(bare->annotations().isEmpty());
+    }
+
+    void exportWritesTheSelectedCells_data()
+    {
+        QTest::addColumn<Selections>("correlation");
+        QTest::addColumn<QStringList>("table");
+
+        // The current zone b..c x 0..1 holds the missing cell.
+        QTest::newRow("current selection")
+            << Selections() << QStringList{"b c", "00 10.25 20.25", "01 11.25 nan"};
+        // Outside the zone: d..a wrapping x 1..2 and c x 4; rows and columns in index order,
+        // cells no block covers missing.
+        const Data data = sample();
+        QTest::newRow("correlation shown")
+            << Selections{Selection(data, 3, 0, 1, 2), Selection(data, 2, 2, 4, 4)}
+            << QStringList{"a c d", "01 1.25 nan 31.25", "02 2.25 nan 32.25", "04 nan 24.25 nan"};
+    }
+    void exportWritesTheSelectedCells()
+    {
+        QFETCH(Selections, correlation);
+        QFETCH(QStringList, table);
+        bare->setSelection(Selection(bare->data(), 1, 2, 0, 1));
+        bare->setCorrelation(correlation);
+        bare->fileAnswer = answer("ok");
+        bare->rightClick(ViewContextMenu::ExportSelection);
+        QCOMPARE(bare->log, QStringList({saveDialog, "exported"}));
+        QCOMPARE(::table(readBack(bare->fileAnswer)), table);
+    }
+
+    // Dismissing the real menu does nothing; choosing through it acts.
+    void realMenu_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QStringList>("log");
+        QTest::newRow("dismissed") << int(Qt::Key_Escape) << QStringList();
+        QTest::newRow("2D view") << int(Qt::Key_Return) << QStringList{refused};
+    }
+    void realMenu()
+    {
+        QFETCH(int, key);
+        QFETCH(QStringList, log);
+        bare = std::make_unique<View>(true);
+        QVERIFY(showExposed(*bare, QSize(400, 400)));
+        const Popup popup = answerPopup(
+            [&] {
+                QTest::mouseClick(bare.get(), Qt::RightButton, Qt::NoModifier, QPoint(100, 100));
+            },
+            QString(), Qt::Key(key));
+        QCOMPARE(popup.entries.join('|'),
+                 "2D view|Detect Correlation|Export selection|Add annotation");
+        QCOMPARE(popup.pos, bare->mapToGlobal(QPoint(100, 100)));
+        QCOMPARE(bare->log, log);
+    }
+
+    void newDataClearsNotesSilently()
+    {
+        bare->setSelection(Selection(bare->data(), 0, 0, 0, 4));
+        for (const char *note : {"first", "second"}) {
+            bare->noteAnswer = note;
+            bare->rightClick(ViewContextMenu::AddAnnotation);
+        }
+        QCOMPARE(bare->annotations().size(), 2);
+        QVERIFY(bare->annotations().last().hasSelection);
+        QCOMPARE(bare->log.last(), "annotations 2 second attribute 0..0 0..4");
+        bare->log.clear();
+        bare->setData(sample());
+        QVERIFY(bare->annotations().isEmpty());
+        QVERIFY(bare->log.isEmpty());
+    }
+
+    // The right button turns the camera while held; its release stops that before the
+    // menu's own event loop runs.
+    void noRepaintBehindTheMenu()
+    {
+        QSignalSpy frames(bare.get(), &QOpenGLWidget::frameSwapped);
+        auto *timer = bare->findChild<QTimer *>("animationTimer");
+        int framesWhileOpen = -1, flagsWhileOpen = -1;
+        bool timerWhileOpen = true;
+        bare->findChild<ViewContextMenu *>()->setEntryChooser(
+            [&](const QStringList &, const QPoint &) {
+                // A frame the last tick had already asked for may still land.
+                QTest::qWait(50);
+                const int before = frames.count();
+                QTest::qWait(300);
+                framesWhileOpen = frames.count() - before;
+                flagsWhileOpen = bare->camera().movementFlags();
+                timerWhileOpen = timer->isActive();
+                return int(ViewContextMenu::NoEntry);
+            });
+        const QPoint middle = bare->rect().center();
+        QTest::mousePress(bare.get(), Qt::RightButton, Qt::NoModifier, middle);
+        QTRY_VERIFY(frames.count() > 2); // turning repaints
+        QTest::mouseRelease(bare.get(), Qt::RightButton, Qt::NoModifier, middle);
+        QCOMPARE(framesWhileOpen, 0);
+        QCOMPARE(flagsWhileOpen, 0);
+        QVERIFY(!timerWhileOpen);
+    }
+
+    void windowExports_data()
+    {
+        QTest::addColumn<bool>("loaded");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("outcome"); // the status message or the warning
+
+        // clang-format off
+        for (const char *action :
+             {"actionExportNormalizedDatas", "actionExportNonNormalizedDatas"}) {
+            QTest::addRow("%s", action) << true << action << "ok" << "File saved";
+            QTest::addRow("%s cancelled", action) << true << action << "" << "";
+            QTest::addRow("%s failed", action) << true << action << "bad" << "Unable to write file %1.";
+        }
+        QTest::newRow("nothing loaded") << false << "actionExportNonNormalizedDatas" << "ok" << "File saved";
+        // clang-format on
+    }
+    void windowExports()
+    {
+        QFETCH(bool, loaded);
+        QFETCH(QString, action);
+        QFETCH(QString, file);
+        QFETCH(QString, outcome);
+        TestWindow window;
+        QVERIFY(showExposed(window));
+        if (loaded)
+            QVERIFY(window.load(dataFile("mainwindow_international.csv")));
+        window.messages.clear();
+        window.saveAnswer = answer(file);
+        window.child<QAction>(qPrintable(action))->trigger();
+        QCOMPARE(window.saves, QList<Answer>{saveAnswer});
+        outcome.replace("%1", window.saveAnswer);
+        QCOMPARE(window.messages, file == "ok" ? QStringList{outcome} : QStringList());
+        const QList<Answer> warned{{"Unable to save file", outcome}};
+        QCOMPARE(window.warnings, file == "bad" ? warned : QList<Answer>());
+        QCOMPARE(QFile::exists(answer("ok")), file == "ok");
+        if (file != "ok")
+            return;
+        if (!loaded) {
+            QCOMPARE(fileContent(window.saveAnswer), "Time\n2\n3\n4\n5\n6\n7\n8\n9\n10\n");
+            return;
+        }
+        const Data expected =
+            action.contains("Non") ? window.nonNormalizedData() : window.view()->data();
+        QCOMPARE(difference(readBack(window.saveAnswer), expected), QString());
+        // Each kind writes its own values.
+        QVERIFY(!difference(window.nonNormalizedData(), window.view()->data()).isEmpty());
     }
 };
 

@@ -3,11 +3,14 @@
 #include "io/filereader.h"
 #include "view/vireoglwidget.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 
 #include <cmath>
 
@@ -54,6 +57,54 @@ bool near(const QColor &actual, const QColor &expected, int tolerance)
            qAbs(actual.blue() - expected.blue()) <= tolerance;
 }
 
+int pixelsNear(const QImage &frame, const QColor &colour)
+{
+    int count = 0;
+    for (int y = 0; y < frame.height(); y += 2)
+        for (int x = 0; x < frame.width(); x += 2)
+            count += near(frame.pixelColor(x, y), colour);
+    return count;
+}
+
+void lookAt(VireoGLWidget &view, float a, float t)
+{
+    view.goTo(a, t);
+    QTRY_VERIFY(!view.camera().isAnimating());
+}
+
+Popup answerPopup(const std::function<void()> &open, const QString &entry, Qt::Key key)
+{
+    Popup popup;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu || !menu->isVisible())
+            return;
+        poll.stop();
+        for (QAction *action : menu->actions()) {
+            popup.entries << action->text();
+            if (action->text() == entry || (entry.isEmpty() && popup.entries.size() == 1))
+                menu->setActiveAction(action);
+        }
+        popup.pos = menu->pos();
+        popup.active = menu->activeAction() ? menu->activeAction()->text() : QString();
+        QTest::keyClick(menu, key);
+    });
+    poll.start(20);
+    open();
+    return popup;
+}
+
+QWidget *openedWindow(const std::function<void()> &trigger, const char *className)
+{
+    const QWidgetList before = QApplication::topLevelWidgets();
+    trigger();
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (!before.contains(top) && top->inherits(className))
+            return QTest::qWaitForWindowExposed(top) ? top : nullptr;
+    return nullptr;
+}
+
 Data readBack(const QString &path, int mode, int origin)
 {
     const auto reader = ran(new FileReader(path, mode, origin));
@@ -92,6 +143,8 @@ QStringList shapes(const Selections &selections)
         list << shape(s);
     return list;
 }
+
+const QByteArray reservedLines = "2\n3\n4\n5\n6\n7\n8\n9\n10\n";
 
 QByteArray fileContent(const QString &path)
 {

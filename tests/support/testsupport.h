@@ -33,6 +33,28 @@ QPoint scenePixel(const VireoGLWidget &view, const QVector3D &point);
 QPoint cellPixel(const VireoGLWidget &view, int a, int t);
 // Each channel within tolerance: blending may round.
 bool near(const QColor &actual, const QColor &expected, int tolerance = 3);
+// Pixels near the colour among every other one of every other row.
+int pixelsNear(const QImage &frame, const QColor &colour);
+// Flies to the view position and waits until the camera is still.
+void lookAt(VireoGLWidget &view, float a, float t);
+
+// Opens a popup menu with open(), makes the entry of that text active (the first one when
+// empty) and presses key in it.
+struct Popup
+{
+    QStringList entries;
+    QPoint pos;
+    QString active;
+};
+Popup answerPopup(const std::function<void()> &open, const QString &entry,
+                  Qt::Key key = Qt::Key_Return);
+
+// The new top-level widget of type T that trigger() opens, once on screen.
+QWidget *openedWindow(const std::function<void()> &trigger, const char *className);
+template <typename T> T *opened(const std::function<void()> &trigger)
+{
+    return static_cast<T *>(openedWindow(trigger, T::staticMetaObject.className()));
+}
 
 // Runs a task to its end on the pool; its result or message is then read.
 template <typename T> std::unique_ptr<T> ran(T *task)
@@ -51,6 +73,9 @@ QString difference(const Data &actual, const Data &expected);
 // "kind firstAttribute..lastAttribute firstTime..lastTime".
 QString shape(const Selection &selection);
 QStringList shapes(const Selections &selections);
+
+// The nine lines between a synchronous file's header and its data.
+extern const QByteArray reservedLines;
 
 QByteArray fileContent(const QString &path);
 bool writeFile(const QString &path, const QByteArray &content);
