@@ -1,5 +1,7 @@
 // A new user's road through the real window: menus, clicks and keys on the
-// view, the context menu, exports read back, profiles, key bindings, palettes.
+// view, the context menu, exports read back, profiles, key bindings, palettes,
+// pictures; then the asynchronous and the command-line roads.
+#include "mainwindow/commandline.h"
 #include "mainwindow/vireomainwindow.h"
 #include "testsupport.h"
 #include "view/viewactions.h"
@@ -110,6 +112,41 @@ class TestEndToEnd : public QObject
     QImage frame() { return w->view()->grabFramebuffer(); }
     QString label() { return w->child<QLabel>("selectedValueLabel")->text(); }
 
+    void startWindow()
+    {
+        QVERIFY(dir.isValid());
+        w = std::make_unique<TestWindow>();
+        QVERIFY(showExposed(*w, QSize(1200, 900)));
+    }
+    // File -> Open -> one layout, the origin question answered International.
+    void open(const char *entry, const QString &file)
+    {
+        w->fileAnswer = file;
+        w->replies << QMessageBox::No;
+        QVERIFY(triggerMenu(*w, {"File", "Open", entry}));
+        QCOMPARE(w->questions.size(), 1);
+        QVERIFY(displayed());
+        QCOMPARE(w->child<QLineEdit>("txtNom")->text(), file);
+        QCOMPARE(w->warnings, QList<Answer>());
+    }
+    // Exports the displayed data through the menu and reads it back.
+    void exportedDataReadsBack(const char *entry, const Data &expected, const char *file)
+    {
+        w->saveAnswer = path(file);
+        QVERIFY(triggerMenu(*w, {"File", "Export to CSV format", entry}));
+        QCOMPARE(w->messages.last(), QString("File saved"));
+        QCOMPARE(difference(readBack(path(file)), expected), QString());
+    }
+    void exportPictureMatchesView()
+    {
+        w->saveAnswer = path("picture.png");
+        QVERIFY(triggerMenu(*w, {"File", "Export", "Picture..."}));
+        const QImage picture(path("picture.png"));
+        QVERIFY(!picture.isNull());
+        QCOMPARE(changed(picture.convertToFormat(QImage::Format_RGB32),
+                         frame().convertToFormat(QImage::Format_RGB32)),
+                 0.0);
+    }
     // True once the chain has shown its result and no task runs.
     bool displayed()
     {
@@ -159,19 +196,14 @@ class TestEndToEnd : public QObject
     }
 
 private slots:
+    void cleanup() { w.reset(); }
+
     void synchronousRoad()
     {
-        QVERIFY(dir.isValid());
-        w = std::make_unique<TestWindow>();
-        QVERIFY(showExposed(*w, QSize(1200, 900)));
+        startWindow();
         const QImage empty = frame();
-        // File -> Open, the origin question answered International.
-        w->fileAnswer = example("plant_sensors_intl.csv");
-        w->replies << QMessageBox::No;
-        QVERIFY(triggerMenu(*w, {"File", "Open", "Synchronous File"}));
-        QCOMPARE(w->questions.size(), 1);
-        QVERIFY(displayed());
-        QCOMPARE(w->fields().mid(0, 2), QStringList({w->fileAnswer, "31"}));
+        open("Synchronous File", example("plant_sensors_intl.csv"));
+        QCOMPARE(w->child<QLineEdit>("txtNbAttribut")->text(), QString("31"));
         const QImage loaded = frame();
         QVERIFY(changed(empty, loaded) > 0.3);
         const Data raw = readBack(example("plant_sensors_intl.csv"), 0, 1);
@@ -250,10 +282,7 @@ private slots:
         QCOMPARE(difference(readBack(path("selection.csv")),
                             columns(w->view()->data(), w->view()->correlation())),
                  QString());
-        w->saveAnswer = path("normalized.csv");
-        QVERIFY(triggerMenu(*w, {"File", "Export to CSV format", "Normalized data"}));
-        QCOMPARE(w->messages.last(), QString("File saved"));
-        QCOMPARE(difference(readBack(path("normalized.csv")), w->view()->data()), QString());
+        exportedDataReadsBack("Normalized data", w->view()->data(), "normalized.csv");
 
         // Profiles keep the settings; a changed mode and a rebound key go back with them.
         const Data averagedView = w->view()->data();
@@ -295,6 +324,39 @@ private slots:
             w->child<VireoGradientColorWidget>("gradientColorsForValuesWidget")->gradient().stops();
         QCOMPARE(stops.first().second, QColor(222, 235, 247)); // Blues, 3 classes
         QVERIFY(changed(before, frame()) > 0.05);
+        exportPictureMatchesView();
+        QVERIFY(w->warnings.isEmpty());
+    }
+
+    void asynchronousRoad()
+    {
+        startWindow();
+        const QImage empty = frame();
+        open("Asynchronous File", example("plant_log_intl.csv"));
+        QCOMPARE(w->child<QLineEdit>("txtNbAttribut")->text(), QString("7"));
+        QVERIFY(changed(empty, frame()) > 0.3);
+        // A value, then its whole time step, picked with its key.
+        clickCell(2, 4);
+        clickCell(2, 4, Qt::Key_T);
+        QCOMPARE(label(), QString("Type of selection : time"));
+        QCOMPARE(w->view()->selection().firstTime, 4);
+        exportedDataReadsBack("Non normalized data", w->nonNormalizedData(), "raw.csv");
+        exportPictureMatchesView();
+    }
+
+    void commandLineRoad()
+    {
+        const QString file = example("plant_sensors_fr.csv");
+        CommandLine commandLine;
+        QCOMPARE(commandLine.parse({"vireo", file}), CommandLine::Run);
+        QCOMPARE(commandLine.resolvedMode(), 0);
+        startWindow();
+        w->replies << QMessageBox::Yes; // French
+        w->openFileWith(commandLine.fileName(), commandLine.resolvedMode(), commandLine.origin());
+        QCOMPARE(w->questions.size(), 1);
+        QVERIFY(displayed());
+        QCOMPARE(w->child<QLineEdit>("txtNbAttribut")->text(), QString("31"));
+        QCOMPARE(w->nonNormalizedData().timeCount(), 3000);
         QVERIFY(w->warnings.isEmpty());
     }
 };
