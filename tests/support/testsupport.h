@@ -53,6 +53,8 @@ QString shape(const Selection &selection);
 QStringList shapes(const Selections &selections);
 
 QByteArray fileContent(const QString &path);
+// A synchronous file of the International dialect holding data.
+QByteArray synchronousCsv(const Data &data);
 bool writeFile(const QString &path, const QByteArray &content);
 
 // The window with its dialogs answered from the test and recorded.
