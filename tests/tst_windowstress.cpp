@@ -16,7 +16,7 @@
 #include <QtTest>
 
 #include <cmath>
-#include <cstring>
+#include <cstdio>
 
 namespace {
 
