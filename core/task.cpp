@@ -8,12 +8,25 @@
 #include <memory>
 #include <vector>
 
+namespace {
+std::atomic<int> liveTasks{0};
+} // namespace
+
 Task::Task()
 {
     setAutoDelete(false);
+    ++liveTasks;
 }
 
-Task::~Task() = default;
+Task::~Task()
+{
+    --liveTasks;
+}
+
+int Task::liveCount()
+{
+    return liveTasks.load();
+}
 
 bool Task::exchangeStatus(int expected, int desired)
 {

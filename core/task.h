@@ -52,6 +52,9 @@ public:
 
     // Percentage of done out of total, in 64 bits, clamped to 0..100.
     static int percent(qint64 done, qint64 total);
+    // Tasks constructed and not yet destroyed, for tests that check none is
+    // left behind.
+    static int liveCount();
 
     // Threads that runInParallel() may use at most, the caller's included.
     static int parallelism();

@@ -326,9 +326,10 @@ void ProcessingChain::thresholdChanged(int value)
 
 void ProcessingChain::correlationModeChanged()
 {
-    forgetCorrelation();
     // Its scores would be kept for a zone they do not belong to.
-    if (correlationRunning())
+    const bool running = correlationRunning();
+    forgetCorrelation();
+    if (running)
         startCorrelation(ui->glWidget->selection());
 }
 
@@ -336,6 +337,12 @@ void ProcessingChain::forgetCorrelation()
 {
     m_correlationScores.clear();
     correlationShown = false;
+    // A search under way answers a selection no longer current: its result
+    // would pass for the new one's, and its scores be replayed for it.
+    if (correlationRunning()) {
+        currentTask.stop();
+        status->clearMessage();
+    }
 }
 
 bool ProcessingChain::correlationRunning() const

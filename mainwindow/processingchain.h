@@ -62,7 +62,8 @@ public:
     void startCorrelation(Selection selection);
     void thresholdChanged(int value);
     void correlationModeChanged();
-    // The scores kept belong to a zone no longer selected.
+    // The scores kept, and a search under way, belong to a zone no longer
+    // selected.
     void forgetCorrelation();
 
     // The tasks' reports.

@@ -81,21 +81,6 @@ Data table(int attributes, int times)
     return data;
 }
 
-QByteArray syncFile(const Data &data)
-{
-    QByteArray text = "Time";
-    for (const QString &name : data.attributes)
-        text += ',' + name.toLatin1();
-    text += "\n2\n3\n4\n5\n6\n7\n8\n9\n10\n";
-    for (int t = 0; t < data.timeCount(); ++t) {
-        text += data.timeAt(t).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")).toLatin1();
-        for (int a = 0; a < data.attributeCount(); ++a)
-            text += ',' + QByteArray::number(data.value(t, a));
-        text += '\n';
-    }
-    return text;
-}
-
 QByteArray asyncFile(const Data &data)
 {
     QByteArray text;
@@ -127,7 +112,7 @@ class TestStress : public QObject
         input.data = table(attributes, times);
         input.syncPath = m_dir.filePath(name + "_sync.csv");
         input.asyncPath = m_dir.filePath(name + "_async.csv");
-        QVERIFY(writeFile(input.syncPath, syncFile(input.data)));
+        QVERIFY(writeFile(input.syncPath, synchronousCsv(input.data)));
         QVERIFY(writeFile(input.asyncPath, asyncFile(table(qMin(attributes, 8), times / 4))));
     }
 
@@ -267,6 +252,7 @@ void TestStress::startStopRaces()
         stopped += r.stopped ? 1 : 0;
     }
     QCOMPARE(deletionsOffThread.load(), 0);
+    QCOMPARE(Task::liveCount(), 0);
     // Some stops must have won, or the race was not run.
     QVERIFY(stopped > 0);
     qInfo("%d tasks, %d stopped while running", count, stopped);

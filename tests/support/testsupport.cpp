@@ -152,6 +152,21 @@ QByteArray fileContent(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
 }
 
+QByteArray synchronousCsv(const Data &data)
+{
+    QByteArray text = "Time";
+    for (const QString &name : data.attributes)
+        text += ',' + name.toLatin1();
+    text += "\n2\n3\n4\n5\n6\n7\n8\n9\n10\n";
+    for (int t = 0; t < data.timeCount(); ++t) {
+        text += data.timeAt(t).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")).toLatin1();
+        for (int a = 0; a < data.attributeCount(); ++a)
+            text += ',' + QByteArray::number(data.value(t, a));
+        text += '\n';
+    }
+    return text;
+}
+
 bool writeFile(const QString &path, const QByteArray &content)
 {
     QFile file(path);

@@ -78,6 +78,8 @@ QStringList shapes(const Selections &selections);
 extern const QByteArray reservedLines;
 
 QByteArray fileContent(const QString &path);
+// A synchronous file of the International dialect holding data.
+QByteArray synchronousCsv(const Data &data);
 bool writeFile(const QString &path, const QByteArray &content);
 
 // The window with its dialogs answered from the test and recorded.
