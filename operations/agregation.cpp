@@ -253,25 +253,24 @@ void Agregation::storeBlock(const Step &step, int first, double *row, double *ca
             count[l] += std::isnan(x[l]) ? 0.0 : 1.0;
     }
     if (Mode == Average) {
+        for (int l = 0; l < Width; ++l)
+            value[l] = count[l] > 0.0 ? value[l] / count[l] : value[l];
         for (int l = 0; l < Width; ++l) {
-            if (count[l] > 0.0)
-                value[l] /= count[l];
             if (std::isinf(value[l]))
                 value[l] = finiteMean(step, first + l, value[l]);
         }
     }
-    if (Mode == Sum) {
-        std::fill(carry + first, carry + first + Width, Missing);
-        if (step.splits) {
-            // The last sample spans [tb, ta); the part after the bound moves on.
-            const double *last = in + qsizetype(step.end - 1) * attributes;
-            for (int l = 0; l < Width; ++l) {
-                if (std::isnan(value[l]) || std::isnan(last[l]))
-                    continue;
-                carry[first + l] = share(last[l], step.after, step.length);
-                value[l] -= carry[first + l];
-            }
+    if (Mode == Sum && step.splits) {
+        // The last sample spans [tb, ta); the part after the bound moves on.
+        const double *last = in + qsizetype(step.end - 1) * attributes;
+        for (int l = 0; l < Width; ++l) {
+            const double part = share(last[l], step.after, step.length);
+            const bool moves = !std::isnan(value[l]) & !std::isnan(last[l]);
+            carry[first + l] = moves ? part : Missing;
+            value[l] = moves ? value[l] - part : value[l];
         }
+    } else if (Mode == Sum) {
+        std::fill(carry + first, carry + first + Width, Missing);
     }
     std::copy(value, value + Width, row + first);
 }
