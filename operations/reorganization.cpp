@@ -198,7 +198,8 @@ void Reorganization::reorganize()
     // The result, and for BEA a block of bonds and a group of rows.
     const qint64 attributes = m_data.attributeCount();
     const qint64 bondBlock =
-        (BondTable::BlockSize + BondTable::RowGroup * Task::parallelism()) * attributes;
+        BondTable::BlockSize * attributes +
+        BondTable::RowGroup * Task::parallelism() * (attributes + BondTable::BlockSize);
     claimMemory((qint64(m_data.values.size()) + (m_mode == Bea ? bondBlock : 0)) *
                 qint64(sizeof(double)));
     QVector<int> order;
