@@ -263,13 +263,18 @@ Data Reorganization::permuted(const QVector<int> &order) const
     output.attributes.reserve(attributes);
     for (int a : order)
         output.attributes.append(m_data.attributes.at(a));
-    output.values.resize(m_data.values.size());
+    output.values = newValues(m_data.values.size());
     const double *in = m_data.values.constData();
     double *out = output.values.data();
-    for (int t = 0; t < times; ++t) {
-        const qsizetype row = qsizetype(t) * attributes;
-        for (int i = 0; i < attributes; ++i)
-            out[row + i] = in[row + order.at(i)];
-    }
+    const int *from = order.constData();
+    const int slices = std::max(1, std::min(times, parallelism()));
+    runInParallel(slices, [&](int slice, int) {
+        const int end = int(qint64(times) * (slice + 1) / slices);
+        for (int t = int(qint64(times) * slice / slices); t < end; ++t) {
+            const qsizetype row = qsizetype(t) * attributes;
+            for (int i = 0; i < attributes; ++i)
+                out[row + i] = in[row + from[i]];
+        }
+    });
     return output;
 }
