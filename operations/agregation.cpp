@@ -265,7 +265,8 @@ void Agregation::storeBlock(const Step &step, int first, double *row, double *ca
         const double *last = in + qsizetype(step.end - 1) * attributes;
         for (int l = 0; l < Width; ++l) {
             const double part = share(last[l], step.after, step.length);
-            const bool moves = !std::isnan(value[l]) & !std::isnan(last[l]);
+            const bool summed = !std::isnan(value[l]), known = !std::isnan(last[l]);
+            const bool moves = summed & known;
             carry[first + l] = moves ? part : Missing;
             value[l] = moves ? value[l] - part : value[l];
         }
