@@ -109,21 +109,26 @@ bool Agregation::resample(Data &output, const QVector<qint64> &times)
     QDateTime *labels = output.times.data();
     double *values = output.values.data();
 
-    // The steps' samples depend on the times only. A batch of steps is then
-    // shared out in runs of whole steps, each with every attribute, so that
-    // rows are read and written whole.
-    const int stepsPerBatch = int(std::max<qint64>(1, (1 << 18) / std::max(attributes, 1)));
+    // The steps' samples depend on the times only. A batch of steps, a few
+    // million cells read or written at most, is then shared out in runs of
+    // whole steps, each with every attribute, so that rows are read and
+    // written whole; the runs get about as many rows each.
+    const qint64 batchCells = qint64(1) << 20;
+    const qint64 stepsPerBatch = std::max<qint64>(1, batchCells / std::max(attributes, 1));
     std::vector<Step> steps;
+    std::vector<qint64> work; // rows and steps up to each step of the batch
     // The Sum carry into the batch, and out of it.
     std::vector<double> carryIn(size_t(attributes), Missing), carryOut(carryIn);
     qint64 bound = times.first();
     int first = 0;
     bool held = false;
     qint64 stored = 0;
-    for (qint64 batch = 0; batch < stepCount; batch += stepsPerBatch) {
-        const int count = int(std::min<qint64>(stepsPerBatch, stepCount - batch));
-        steps.resize(size_t(count));
-        for (Step &step : steps) {
+    for (qint64 batch = 0; batch < stepCount; batch += qint64(steps.size())) {
+        steps.clear();
+        work.assign(1, 0);
+        while (batch + qint64(steps.size()) < stepCount && qint64(steps.size()) < stepsPerBatch &&
+               work.back() * std::max(attributes, 1) < batchCells) {
+            Step step;
             bound += m_deltaT * 1000;
             step.first = first;
             step.read = held && m_modeAgregation == Sum ? first + 1 : first;
@@ -138,11 +143,19 @@ bool Agregation::resample(Data &output, const QVector<qint64> &times)
             }
             held = step.splits;
             first = held ? step.end - 1 : step.end;
+            steps.push_back(step);
+            work.push_back(work.back() + 1 + step.end - step.read);
         }
+        const int count = int(steps.size());
         const int runs = std::min(count, 2 * parallelism());
+        // Run r starts at the first step past r / runs of the work.
+        const auto start = [&](int run) {
+            const qint64 target = work.back() * run / runs;
+            return int(std::lower_bound(work.begin(), work.end(), target) - work.begin());
+        };
         runInParallel(runs, [&](int run, int) {
-            const int begin = int(qint64(count) * run / runs);
-            const int end = int(qint64(count) * (run + 1) / runs);
+            const int begin = run == 0 ? 0 : start(run);
+            const int end = run + 1 == runs ? count : start(run + 1);
             std::vector<double> carry(size_t(attributes), Missing);
             if (m_modeAgregation == Sum) {
                 for (int a = 0; a < attributes; ++a)
@@ -152,7 +165,7 @@ bool Agregation::resample(Data &output, const QVector<qint64> &times)
                 labels[batch + i] = origin.addSecs(m_deltaT * (batch + i + 1));
             storeSteps(steps.data() + begin, end - begin,
                        values + qsizetype(batch + begin) * attributes, carry.data());
-            if (end == count)
+            if (run + 1 == runs) // empty or not, it ends at the batch's end
                 carryOut = carry;
         });
         carryIn.swap(carryOut);
