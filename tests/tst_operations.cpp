@@ -567,6 +567,15 @@ void TestOperations::matchesPlain_data()
                 << kind << data << shape.deltaT;
         }
     }
+    // Four short steps, then one of a thousand samples: the work of the
+    // last step alone outweighs a share.
+    QVector<qint64> ms{0, 1000, 2000, 3000};
+    for (int i = 0; i < 1000; ++i)
+        ms << 4000 + i;
+    QRandomGenerator rng(5);
+    for (const char *kind : {"sum", "average"})
+        QTest::addRow("%s, one long step", kind)
+            << kind << series(randomColumns(rng, 11, ms.size(), 9, -2), ms, 1) << qint64(1);
 }
 
 void TestOperations::matchesPlain()
