@@ -1,4 +1,4 @@
-// Times aggregation (average over 3 s steps), local normalization and BEA
+// Times aggregation (every mode, 3 s steps), normalization (both modes) and BEA
 // reorganization on 200 attributes x 50,000 times and 1,000 x 10,000, with
 // irregular time stamps and about 10 % missing cells. Each figure is the best
 // of three runs, the machine being shared; CPU is the process's processor
@@ -113,8 +113,12 @@ void measure(QTextStream &out, int attributes, int times)
     const Data data = makeData(attributes, times);
     const qint64 cells = qint64(attributes) * times;
     out << attributes << " attributes x " << times << " times (" << cells << " cells)\n";
-    report(out, "aggregation (average, 3 s)", cells,
-           best([&] { return new Agregation(data, Agregation::Average, 3); }));
+    const char *modes[] = {"sum", "average", "max", "min"};
+    for (int mode = Agregation::Sum; mode <= Agregation::Min; ++mode)
+        report(out, qPrintable(QString("aggregation (%1, 3 s)").arg(modes[mode]).leftJustified(26)),
+               cells, best([&] { return new Agregation(data, mode, 3); }));
+    report(out, "normalization (global)    ", cells,
+           best([&] { return new Normalization(data, Normalization::Global); }));
     report(out, "normalization (local)     ", cells,
            best([&] { return new Normalization(data, Normalization::Local); }));
     const Timing bea = best([&] { return new Reorganization(data, Reorganization::Bea); });

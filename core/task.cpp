@@ -3,8 +3,12 @@
 #include <QSemaphore>
 #include <QThreadPool>
 
-#include <algorithm>
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#endif
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -179,4 +183,31 @@ void Task::runInParallel(int count, const std::function<void(int index, int work
     ended.acquire(started);
     if (outOfMemory)
         throw std::bad_alloc();
+}
+
+QVector<double> Task::newValues(int count)
+{
+    QVector<double> values;
+    values.reserve(count);
+    // The reserved memory is the vector's own; only its pages are touched.
+    double *memory = values.data();
+#ifdef MADV_HUGEPAGE
+    // Large pages: a few hundred times fewer faults. Only whole large pages
+    // inside the block are marked; it is a hint, so a refusal changes nothing.
+    const std::uintptr_t large = std::uintptr_t(1) << 21;
+    const std::uintptr_t first =
+        (reinterpret_cast<std::uintptr_t>(memory) + large - 1) & ~(large - 1);
+    const std::uintptr_t last = reinterpret_cast<std::uintptr_t>(memory + count) & ~(large - 1);
+    if (last > first)
+        madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
+#endif
+    const int pageValues = 4096 / int(sizeof(double));
+    const int pieces = std::max(1, std::min(parallelism(), count / (64 * pageValues)));
+    runInParallel(pieces, [=](int piece, int) {
+        const int end = int(qint64(count) * (piece + 1) / pieces);
+        for (int i = int(qint64(count) * piece / pieces); i < end; i += pageValues)
+            memory[i] = 0.0;
+    });
+    values.resize(count);
+    return values;
 }

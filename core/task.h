@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QRunnable>
 #include <QString>
+#include <QVector>
 
 #include <atomic>
 #include <functional>
@@ -64,6 +65,9 @@ public:
     // The caller always takes part, so a busy pool only slows it down. A
     // std::bad_alloc of any job reaches the caller once every job has ended.
     static void runInParallel(int count, const std::function<void(int index, int worker)> &job);
+    // count zeros whose memory every thread has touched first: on a fresh
+    // allocation the first touch of each page costs more than its writing.
+    static QVector<double> newValues(int count);
 
 signals:
     void finished(Task *task);

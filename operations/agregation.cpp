@@ -1,69 +1,51 @@
 #include "operations/agregation.h"
 
-#include <QtNumeric>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
 
-// The samples [first, end) read for one step. `held` when `first` is the
-// sample re-read from the step before because its interval crosses that
-// boundary; `splits` when the sample end - 1 reaches past this step's bound.
+// The samples [first, end) read for one step. first is the sample held from
+// the step before when that one split; Sum leaves it out of its sum (its
+// remaining share arrives as the carry) and starts at read. When the step
+// splits, its last sample reaches past the bound: `after` of its `length`
+// milliseconds lie beyond.
 struct Agregation::Step
 {
     int first = 0;
+    int read = 0;
     int end = 0;
-    bool held = false;
     bool splits = false;
-    qint64 bound = 0; // milliseconds since the epoch
-};
-
-// Working state of every attribute for the current step, and the progress
-// counter over stored cells.
-struct Agregation::Cells
-{
-    QVector<double> accumulator;
-    QVector<double> carry;
-    QVector<int> count;
-    qint64 stored = 0;
-    qint64 total = 0;
+    double after = 0.0;
+    double length = 0.0;
 };
 
 namespace {
 
-void addRow(double *accumulator, const double *row, int count)
+// Attributes are taken eight at a time in local arrays: fixed-width loops
+// that the compiler turns into vector instructions without alias checks.
+constexpr int Lanes = 8;
+constexpr double Missing = std::numeric_limits<double>::quiet_NaN();
+
+// Missing values are skipped; ties keep the value held, hence the strict
+// comparisons.
+template <int Mode> inline double fold(double held, double x)
 {
-    for (int a = 0; a < count; ++a) {
-        const double x = row[a];
-        if (!std::isnan(x))
-            accumulator[a] = std::isnan(accumulator[a]) ? x : accumulator[a] + x;
-    }
+    // Written without branches, so that eight lanes become vector selects.
+    const bool present = !std::isnan(x);
+    const bool empty = std::isnan(held);
+    if (Mode == Agregation::Max)
+        return present & (empty | (x > held)) ? x : held;
+    if (Mode == Agregation::Min)
+        return present & (empty | (x < held)) ? x : held;
+    const double sum = held + x;
+    return present ? (empty ? x : sum) : held;
 }
 
-void countRow(int *count, const double *row, int attributes)
+// The share of the last sample that lies past the bound.
+inline double share(const double last, const double after, const double length)
 {
-    for (int a = 0; a < attributes; ++a)
-        count[a] += std::isnan(row[a]) ? 0 : 1;
-}
-
-// Ties keep the value held, hence the strict comparisons.
-void maxRow(double *accumulator, const double *row, int count)
-{
-    for (int a = 0; a < count; ++a) {
-        const double x = row[a];
-        if (!std::isnan(x) && (std::isnan(accumulator[a]) || x > accumulator[a]))
-            accumulator[a] = x;
-    }
-}
-
-void minRow(double *accumulator, const double *row, int count)
-{
-    for (int a = 0; a < count; ++a) {
-        const double x = row[a];
-        if (!std::isnan(x) && (std::isnan(accumulator[a]) || x < accumulator[a]))
-            accumulator[a] = x;
-    }
+    return last * after / length;
 }
 
 } // namespace
@@ -83,7 +65,11 @@ void Agregation::run()
     const bool enoughMemory = withinMemory([&] {
         claimMemory(stepCount * m_data.attributeCount() * qint64(sizeof(double)) +
                     qint64(m_data.timeCount()) * qint64(sizeof(qint64)));
-        Data output(m_data.attributes, int(stepCount));
+        Data output;
+        output.attributes = m_data.attributes;
+        output.times.resize(int(stepCount));
+        // Every cell is written by the steps.
+        output.values = newValues(int(stepCount * m_data.attributeCount()));
         QVector<qint64> times;
         times.reserve(m_data.timeCount());
         for (const QDateTime &time : qAsConst(m_data.times))
@@ -119,121 +105,188 @@ bool Agregation::resample(Data &output, const QVector<qint64> &times)
     const int attributes = m_data.attributeCount();
     const int samples = times.size();
     const qint64 stepCount = output.timeCount();
-    Cells cells;
-    cells.accumulator.fill(qQNaN(), attributes);
-    cells.carry.fill(qQNaN(), attributes);
-    cells.count.fill(0, attributes);
-    cells.total = stepCount * attributes;
-
-    // The steps' samples depend on the times only; the attributes are then
-    // shared out in runs of whole cache lines, for a run of steps at a time.
-    const int lanes = 8;
-    const int jobs = std::max(1, std::min(2 * parallelism(), attributes / (4 * lanes)));
-    const int perJob = (attributes / jobs + lanes - 1) / lanes * lanes;
-    const qint64 stepsPerRun = std::max<qint64>(1, (1 << 18) / std::max(attributes, 1));
-    std::vector<Step> steps;
-    Step step;
-    step.bound = times.first();
+    const QDateTime origin = m_data.times.constFirst();
+    QDateTime *labels = output.times.data();
     double *values = output.values.data();
-    for (qint64 firstStep = 0; firstStep < stepCount; firstStep += stepsPerRun) {
+
+    // The steps' samples depend on the times only. A batch of steps, a few
+    // million cells read or written at most, is then shared out in runs of
+    // whole steps, each with every attribute, so that rows are read and
+    // written whole; the runs get about as many rows each.
+    const qint64 batchCells = qint64(1) << 20;
+    const qint64 stepsPerBatch = std::max<qint64>(1, batchCells / std::max(attributes, 1));
+    std::vector<Step> steps;
+    std::vector<qint64> work; // rows and steps up to each step of the batch
+    // The Sum carry into the batch, and out of it.
+    std::vector<double> carryIn(size_t(attributes), Missing), carryOut(carryIn);
+    qint64 bound = times.first();
+    int first = 0;
+    bool held = false;
+    qint64 stored = 0;
+    for (qint64 batch = 0; batch < stepCount; batch += qint64(steps.size())) {
         steps.clear();
-        for (qint64 s = firstStep; s < std::min(stepCount, firstStep + stepsPerRun); ++s) {
-            step.bound += m_deltaT * 1000;
-            step.end = step.first;
-            while (step.end < samples && times[step.end] < step.bound)
+        work.assign(1, 0);
+        while (batch + qint64(steps.size()) < stepCount && qint64(steps.size()) < stepsPerBatch &&
+               work.back() * std::max(attributes, 1) < batchCells) {
+            Step step;
+            bound += m_deltaT * 1000;
+            step.first = first;
+            step.read = held && m_modeAgregation == Sum ? first + 1 : first;
+            step.end = first;
+            while (step.end < samples && times[step.end] < bound)
                 ++step.end;
             // A sample exactly on the bound belongs to the next step.
-            step.splits =
-                step.end > step.first && step.end < samples && times[step.end] > step.bound;
-            steps.push_back(step);
-            if (attributes > 0)
-                output.times[int(s)] = m_data.times.constFirst().addSecs(m_deltaT * (s + 1));
-            step.held = step.splits;
-            step.first = step.splits ? step.end - 1 : step.end;
-        }
-        runInParallel(jobs, [&](int job, int) {
-            const Range range{std::min(attributes, job * perJob),
-                              job + 1 == jobs ? attributes
-                                              : std::min(attributes, (job + 1) * perJob)};
-            for (size_t i = 0; i < steps.size(); ++i) {
-                combine(cells, steps[i], range);
-                close(cells, steps[i], times, range);
-                double *row = values + qsizetype(firstStep + qint64(i)) * attributes;
-                std::copy(cells.accumulator.constData() + range.first,
-                          cells.accumulator.constData() + range.end, row + range.first);
+            step.splits = step.end > first && step.end < samples && times[step.end] > bound;
+            if (step.splits) {
+                step.after = double(times[step.end] - bound);
+                step.length = double(times[step.end] - times[step.end - 1]);
             }
+            held = step.splits;
+            first = held ? step.end - 1 : step.end;
+            steps.push_back(step);
+            work.push_back(work.back() + 1 + step.end - step.read);
+        }
+        const int count = int(steps.size());
+        const int runs = std::min(count, 2 * parallelism());
+        // Run r starts at the first step past r / runs of the work.
+        const auto start = [&](int run) {
+            const qint64 target = work.back() * run / runs;
+            return int(std::lower_bound(work.begin(), work.end(), target) - work.begin());
+        };
+        runInParallel(runs, [&](int run, int) {
+            const int begin = run == 0 ? 0 : start(run);
+            const int end = run + 1 == runs ? count : start(run + 1);
+            std::vector<double> carry(size_t(attributes), Missing);
+            if (m_modeAgregation == Sum) {
+                for (int a = 0; a < attributes; ++a)
+                    carry[size_t(a)] = incomingCarry(steps.data(), begin, a, carryIn[size_t(a)]);
+            }
+            for (int i = begin; i < end && attributes > 0; ++i)
+                labels[batch + i] = origin.addSecs(m_deltaT * (batch + i + 1));
+            storeSteps(steps.data() + begin, end - begin,
+                       values + qsizetype(batch + begin) * attributes, carry.data());
+            if (run + 1 == runs) // empty or not, it ends at the batch's end
+                carryOut = carry;
         });
-        if (!reportStored(cells, cells.stored + qint64(steps.size()) * attributes))
+        carryIn.swap(carryOut);
+        if (!reportStored(stored, stepCount * attributes, stored + qint64(count) * attributes))
             return false;
     }
     return true;
 }
 
-void Agregation::combine(Cells &cells, const Step &step, const Range &range) const
+// The Sum carry into step index, from the nearest step before it that tells
+// it alone; the steps between are summed again. A step tells it unless its
+// last sample is infinite: when that sample is finite, the sum that read it
+// in full, and every sum it was held into, cannot be missing.
+double Agregation::incomingCarry(const Step *steps, int index, int attribute,
+                                 double batchCarry) const
 {
     const int attributes = m_data.attributeCount();
-    const int width = range.end - range.first;
-    double *accumulator = cells.accumulator.data() + range.first;
-    int *count = cells.count.data() + range.first;
-    double *carry = cells.carry.data() + range.first;
-    if (m_modeAgregation == Sum) {
-        std::copy(carry, carry + width, accumulator);
-        std::fill(carry, carry + width, qQNaN());
-    } else {
-        std::fill(accumulator, accumulator + width, qQNaN());
-        std::fill(count, count + width, 0);
+    const double *in = m_data.values.constData();
+    int known = index - 1;
+    double carry = batchCarry;
+    for (; known >= 0; --known) {
+        const Step &step = steps[known];
+        if (!step.splits) {
+            carry = Missing;
+            break;
+        }
+        const double last = in[qsizetype(step.end - 1) * attributes + attribute];
+        if (!std::isinf(last)) {
+            carry = std::isnan(last) ? last : share(last, step.after, step.length);
+            break;
+        }
     }
-    // In Sum mode the held sample's remaining share arrives as the carry:
-    // reading it in full again would count it twice.
-    const bool skipHeld = step.held && m_modeAgregation == Sum;
-    for (int i = skipHeld ? step.first + 1 : step.first; i < step.end; ++i) {
-        const double *row = m_data.values.constData() + qsizetype(i) * attributes + range.first;
+    for (int s = known + 1; s < index; ++s) {
+        const Step &step = steps[s];
+        double sum = carry;
+        for (int i = step.read; i < step.end; ++i)
+            sum = fold<Sum>(sum, in[qsizetype(i) * attributes + attribute]);
+        const double last =
+            step.splits ? in[qsizetype(step.end - 1) * attributes + attribute] : Missing;
+        carry =
+            std::isnan(sum) || std::isnan(last) ? Missing : share(last, step.after, step.length);
+    }
+    return carry;
+}
+
+void Agregation::storeSteps(const Step *steps, int count, double *rows, double *carry) const
+{
+    const int attributes = m_data.attributeCount();
+    for (int s = 0; s < count; ++s) {
+        double *row = rows + qsizetype(s) * attributes;
+        int a = 0;
         switch (m_modeAgregation) {
         case Sum:
-            addRow(accumulator, row, width);
+            for (; a + Lanes <= attributes; a += Lanes)
+                storeBlock<Sum, Lanes>(steps[s], a, row, carry);
+            for (; a < attributes; ++a)
+                storeBlock<Sum, 1>(steps[s], a, row, carry);
             break;
         case Average:
-            addRow(accumulator, row, width);
-            countRow(count, row, width);
+            for (; a + Lanes <= attributes; a += Lanes)
+                storeBlock<Average, Lanes>(steps[s], a, row, carry);
+            for (; a < attributes; ++a)
+                storeBlock<Average, 1>(steps[s], a, row, carry);
             break;
         case Max:
-            maxRow(accumulator, row, width);
+            for (; a + Lanes <= attributes; a += Lanes)
+                storeBlock<Max, Lanes>(steps[s], a, row, carry);
+            for (; a < attributes; ++a)
+                storeBlock<Max, 1>(steps[s], a, row, carry);
             break;
         default:
-            minRow(accumulator, row, width);
+            for (; a + Lanes <= attributes; a += Lanes)
+                storeBlock<Min, Lanes>(steps[s], a, row, carry);
+            for (; a < attributes; ++a)
+                storeBlock<Min, 1>(steps[s], a, row, carry);
             break;
         }
     }
 }
 
-void Agregation::close(Cells &cells, const Step &step, const QVector<qint64> &times,
-                       const Range &range) const
+// One step of attributes [first, first + Width): their values into row, and
+// in Sum mode the carry taken and passed on.
+template <int Mode, int Width>
+void Agregation::storeBlock(const Step &step, int first, double *row, double *carry) const
 {
     const int attributes = m_data.attributeCount();
-    double *accumulator = cells.accumulator.data();
-    if (m_modeAgregation == Average) {
-        const int *count = cells.count.constData();
-        for (int a = range.first; a < range.end; ++a) {
-            if (count[a] > 0)
-                accumulator[a] /= count[a];
-            if (std::isinf(accumulator[a]))
-                accumulator[a] = finiteMean(step, a, accumulator[a]);
+    const double *in = m_data.values.constData() + first;
+    double value[Width], count[Width];
+    for (int l = 0; l < Width; ++l) {
+        value[l] = Mode == Sum ? carry[first + l] : Missing;
+        count[l] = 0.0;
+    }
+    for (int i = step.read; i < step.end; ++i) {
+        const double *x = in + qsizetype(i) * attributes;
+        for (int l = 0; l < Width; ++l)
+            value[l] = fold<Mode>(value[l], x[l]);
+        for (int l = 0; Mode == Average && l < Width; ++l)
+            count[l] += std::isnan(x[l]) ? 0.0 : 1.0;
+    }
+    if (Mode == Average) {
+        for (int l = 0; l < Width; ++l)
+            value[l] = count[l] > 0.0 ? value[l] / count[l] : value[l];
+        for (int l = 0; l < Width; ++l) {
+            if (std::isinf(value[l]))
+                value[l] = finiteMean(step, first + l, value[l]);
         }
     }
-    if (m_modeAgregation != Sum || !step.splits)
-        return;
-    // The last sample spans [tb, ta); the part after the bound moves on.
-    const double *last = m_data.values.constData() + qsizetype(step.end - 1) * attributes;
-    const double after = double(times.at(step.end) - step.bound);
-    const double length = double(times.at(step.end) - times.at(step.end - 1));
-    double *carry = cells.carry.data();
-    for (int a = range.first; a < range.end; ++a) {
-        if (std::isnan(accumulator[a]) || std::isnan(last[a]))
-            continue;
-        const double share = last[a] * after / length;
-        accumulator[a] -= share;
-        carry[a] = share;
+    if (Mode == Sum && step.splits) {
+        // The last sample spans [tb, ta); the part after the bound moves on.
+        const double *last = in + qsizetype(step.end - 1) * attributes;
+        for (int l = 0; l < Width; ++l) {
+            const double part = share(last[l], step.after, step.length);
+            const bool summed = !std::isnan(value[l]), known = !std::isnan(last[l]);
+            const bool moves = summed & known;
+            carry[first + l] = moves ? part : Missing;
+            value[l] = moves ? value[l] - part : value[l];
+        }
+    } else if (Mode == Sum) {
+        std::fill(carry + first, carry + first + Width, Missing);
     }
+    std::copy(value, value + Width, row + first);
 }
 
 double Agregation::finiteMean(const Step &step, int attribute, double overflowed) const
@@ -255,18 +308,17 @@ double Agregation::finiteMean(const Step &step, int attribute, double overflowed
     return mean;
 }
 
-bool Agregation::reportStored(Cells &cells, qint64 stored)
+bool Agregation::reportStored(qint64 &stored, qint64 total, qint64 now)
 {
     // Every percentage that storing the cells one by one would pass.
-    const qint64 total = cells.total;
-    qint64 cell = cells.stored + 1;
-    while (cell <= stored) {
+    qint64 cell = stored + 1;
+    while (cell <= now) {
         const int percentage = percent(cell, total);
         if (!checkpoint(percentage))
             return false;
         // The first cell past this percentage.
         cell = std::max(cell + 1, ((percentage + 1) * total + 99) / 100);
     }
-    cells.stored = stored;
+    stored = now;
     return checkpoint(progress());
 }

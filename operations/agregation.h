@@ -26,22 +26,15 @@ public:
 
 private:
     struct Step;
-    struct Cells;
 
     QString validate(qint64 &stepCount) const;
-    // Attributes [first, end).
-    struct Range
-    {
-        int first;
-        int end;
-    };
-
     bool resample(Data &output, const QVector<qint64> &times);
-    void combine(Cells &cells, const Step &step, const Range &range) const;
-    void close(Cells &cells, const Step &step, const QVector<qint64> &times,
-               const Range &range) const;
-    bool reportStored(Cells &cells, qint64 stored);
+    void storeSteps(const Step *steps, int count, double *rows, double *carry) const;
+    template <int Mode, int Width>
+    void storeBlock(const Step &step, int first, double *row, double *carry) const;
+    double incomingCarry(const Step *steps, int index, int attribute, double batchCarry) const;
     double finiteMean(const Step &step, int attribute, double overflowed) const;
+    bool reportStored(qint64 &stored, qint64 total, qint64 now);
 
     Data m_data;
     int m_modeAgregation;

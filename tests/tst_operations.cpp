@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -154,6 +155,119 @@ Data grid(int attributes, int times, int missingEvery = 7)
     return data;
 }
 
+// The same results computed the plain way: one attribute at a time, one cell
+// at a time, in the order each operation's rules state.
+QVector<double> plainAgregation(const Data &data, int mode, qint64 deltaT)
+{
+    const int attributes = data.attributeCount(), samples = data.timeCount();
+    const int steps = int(data.firstTime().secsTo(data.lastTime()) / deltaT + 1);
+    QVector<qint64> ms;
+    for (const QDateTime &time : data.times)
+        ms << time.toMSecsSinceEpoch();
+    QVector<double> out(steps * attributes);
+    for (int a = 0; a < attributes; ++a) {
+        qint64 bound = ms[0];
+        int first = 0;
+        bool held = false;
+        double carry = NaN;
+        for (int s = 0; s < steps; ++s) {
+            bound += deltaT * 1000;
+            double acc = mode == A::Sum ? carry : NaN;
+            carry = NaN;
+            int end = first, count = 0;
+            while (end < samples && ms[end] < bound)
+                ++end;
+            for (int i = held && mode == A::Sum ? first + 1 : first; i < end; ++i) {
+                const double x = data.value(i, a);
+                if (qIsNaN(x))
+                    continue;
+                ++count;
+                if (qIsNaN(acc) || (mode == A::Max && x > acc) || (mode == A::Min && x < acc))
+                    acc = x;
+                else if (mode == A::Sum || mode == A::Average)
+                    acc += x;
+            }
+            if (mode == A::Average && count > 0)
+                acc /= count;
+            if (mode == A::Average && std::isinf(acc)) { // the mean of finite values
+                double mean = 0.0;
+                for (int i = first, n = 0; i < end; ++i) {
+                    const double x = data.value(i, a);
+                    if (std::isinf(x)) {
+                        mean = acc;
+                        break;
+                    }
+                    if (!qIsNaN(x))
+                        ++n, mean += x / n - mean / n;
+                }
+                acc = mean;
+            }
+            held = end > first && end < samples && ms[end] > bound;
+            const double last = held ? data.value(end - 1, a) : NaN;
+            if (mode == A::Sum && held && !qIsNaN(acc) && !qIsNaN(last)) {
+                carry = last * double(ms[end] - bound) / double(ms[end] - ms[end - 1]);
+                acc -= carry;
+            }
+            out[s * attributes + a] = acc;
+            first = held ? end - 1 : end;
+        }
+    }
+    return out;
+}
+
+QVector<double> plainNormalization(const Data &data, bool local)
+{
+    const int attributes = data.attributeCount();
+    QVector<double> out = data.values;
+    double min = NaN, max = NaN;
+    for (int a = 0; a < attributes; ++a) {
+        for (int i = local ? a : 0; i < out.size() && (a == 0 || local);
+             i += local ? attributes : 1) {
+            const double x = data.values[i];
+            if (!qIsNaN(x) && (qIsNaN(min) || min > x))
+                min = x;
+            if (!qIsNaN(x) && (qIsNaN(max) || max < x))
+                max = x;
+        }
+        const bool flat = min == max;
+        const double scale = flat ? 0.0 : 1.0 / (max - min), shift = flat ? 0.0 : -(scale * min);
+        for (int i = a; i < out.size(); i += attributes) {
+            out[i] = std::min(out[i] * scale + shift, 1.0);
+            if (flat && std::isinf(min) && !qIsNaN(out[i]))
+                out[i] = 0.0;
+        }
+        if (local)
+            min = max = NaN;
+    }
+    return out;
+}
+
+// Irregular times (repeated, close, far apart); attribute a % 6 is 0: all
+// missing, 1: constant, 2: with infinities, else wide values with zeros of
+// both signs; a tenth of the cells missing.
+Data randomTable(quint32 seed, int attributes, int times, bool infinities)
+{
+    QRandomGenerator rng(seed);
+    const qint64 gaps[] = {0, 1, 250, 999, 1000, 1000, 1000, 2500, 7001};
+    Data data(times, attributes);
+    qint64 ms = 0;
+    for (int t = 0; t < times; ++t) {
+        // The last time is apart from the first, so that there are steps.
+        data.times[t] = origin.addMSecs(ms += t ? gaps[rng.bounded(9)] + (t + 1 == times) : 0);
+        for (int a = 0; a < attributes; ++a) {
+            const int kind = a % 6, pick = rng.bounded(20);
+            double x = (rng.generateDouble() - 0.3) * std::pow(10.0, rng.bounded(-3, 8));
+            if (kind == 1)
+                x = 7;
+            else if (kind == 2 && infinities && pick < 2)
+                x = pick ? qInf() : -qInf();
+            else if (kind > 2 && pick < 2)
+                x = pick ? 0.0 : -0.0;
+            data.values[t * attributes + a] = kind == 0 || pick > 17 ? NaN : x;
+        }
+    }
+    return data;
+}
 } // namespace
 
 class TestOperations : public QObject
@@ -167,6 +281,8 @@ private slots:
     void progressAndStop();
     void memoryExhaustion_data();
     void memoryExhaustion();
+    void matchesPlain_data();
+    void matchesPlain();
 };
 
 void TestOperations::results_data()
@@ -426,6 +542,75 @@ void TestOperations::memoryExhaustion()
         QCOMPARE(task->status(), int(enough ? Task::Done : Task::Failed));
         QCOMPARE(task->errorMessage(), enough ? QString() : message);
         QCOMPARE(task->result().values.size(), enough ? 800 : 0);
+    }
+}
+
+void TestOperations::matchesPlain_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<Data>("data");
+    QTest::addColumn<qint64>("deltaT");
+    // Sizes cross the operations' runs of rows, steps and attribute blocks.
+    const struct
+    {
+        int attributes, times;
+        qint64 deltaT;
+        bool infinities;
+    } shapes[] = {{1, 2, 1, true},      {7, 300, 2, true},    {70, 9000, 3, true},
+                  {200, 3000, 1, true}, {45, 6000, 5, false}, {1300, 40, 7, true}};
+    quint32 seed = 1;
+    for (const auto &shape : shapes) {
+        for (const QString &kind : kinds.mid(0, 7)) {
+            const Data data = randomTable(seed++, shape.attributes, shape.times, shape.infinities);
+            QTest::addRow("%s %dx%d%s", qPrintable(kind), shape.attributes, shape.times,
+                          shape.infinities ? " inf" : "")
+                << kind << data << shape.deltaT;
+        }
+    }
+    // Four short steps, then one of a thousand samples: the work of the
+    // last step alone outweighs a share.
+    QVector<qint64> ms{0, 1000, 2000, 3000};
+    for (int i = 0; i < 1000; ++i)
+        ms << 4000 + i;
+    QRandomGenerator rng(5);
+    for (const char *kind : {"sum", "average"})
+        QTest::addRow("%s, one long step", kind)
+            << kind << series(randomColumns(rng, 11, ms.size(), 9, -2), ms, 1) << qint64(1);
+}
+
+void TestOperations::matchesPlain()
+{
+    QFETCH(QString, kind);
+    QFETCH(Data, data);
+    QFETCH(qint64, deltaT);
+    QScopedPointer<TypedTask<Data>> task(makeTask(kind, data, deltaT));
+    QSignalSpy finished(task.data(), &Task::finished);
+    task->start();
+    QVERIFY(finished.wait(30000));
+    const int k = kinds.indexOf(kind);
+    if (data.attributeCount() < 2 && k >= 6) {
+        QCOMPARE(task->status(), int(Task::Failed));
+        return;
+    }
+    QCOMPARE(task->status(), int(Task::Done));
+    const Data result = task->result();
+    QVector<double> expected;
+    if (k < 4) {
+        expected = plainAgregation(data, k, deltaT);
+    } else if (k < 6) {
+        expected = plainNormalization(data, k == 5);
+    } else {
+        Columns columns(data.attributeCount());
+        for (int i = 0; i < data.values.size(); ++i)
+            columns[i % columns.size()] << data.values[i];
+        QCOMPARE(static_cast<Reorganization *>(task.data())->permutation(), beaOrder(columns));
+        return;
+    }
+    QCOMPARE(result.values.size(), expected.size());
+    for (int i = 0; i < expected.size(); ++i) {
+        const double x = result.values[i], y = expected[i];
+        if (!(qIsNaN(x) && qIsNaN(y)) && std::memcmp(&x, &y, sizeof x) != 0)
+            QFAIL(qPrintable(QString::asprintf("cell %d: %.17g, plain %.17g", i, x, y)));
     }
 }
 
