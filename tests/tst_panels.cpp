@@ -581,19 +581,15 @@ private slots:
     {
         QSignalSpy frames(bare.get(), &QOpenGLWidget::frameSwapped);
         auto *timer = bare->findChild<QTimer *>("animationTimer");
-        int framesWhileOpen = -1, flagsWhileOpen = -1;
-        bool timerWhileOpen = true;
+        int flagsWhileOpen = -1;
+        bool timerWhileOpen = true, turnedWhileOpen = true;
         bare->findChild<ViewContextMenu *>()->setEntryChooser(
             [&](const QStringList &, const QPoint &) {
-                // Frames the last ticks had already asked for may still land
-                // (late on a loaded machine); a running timer never settles.
-                for (int quiet = 0, seen = -1; quiet < 20 && seen != frames.count(); ++quiet) {
-                    seen = frames.count();
-                    QTest::qWait(50);
-                }
-                const int before = frames.count();
+                // Frames still land when other windows on the X server expose
+                // this one; only the camera tells whether it kept turning.
+                const QMatrix4x4 before = bare->camera().viewMatrix();
                 QTest::qWait(300);
-                framesWhileOpen = frames.count() - before;
+                turnedWhileOpen = bare->camera().viewMatrix() != before;
                 flagsWhileOpen = bare->camera().movementFlags();
                 timerWhileOpen = timer->isActive();
                 return int(ViewContextMenu::NoEntry);
@@ -602,7 +598,7 @@ private slots:
         QTest::mousePress(bare.get(), Qt::RightButton, Qt::NoModifier, middle);
         QTRY_VERIFY(frames.count() > 2); // turning repaints
         QTest::mouseRelease(bare.get(), Qt::RightButton, Qt::NoModifier, middle);
-        QCOMPARE(framesWhileOpen, 0);
+        QVERIFY(!turnedWhileOpen);
         QCOMPARE(flagsWhileOpen, 0);
         QVERIFY(!timerWhileOpen);
     }
