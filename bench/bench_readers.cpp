@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -170,7 +171,7 @@ void printChecksum(const Data &data)
     const double *values = data.values.constData();
     for (qsizetype i = 0; i < data.values.size(); ++i) {
         const double value = values[i];
-        const bool present = !qIsNaN(value);
+        const bool present = !std::isnan(value);
         missing += !present;
         sums[i & 3] += present ? value : 0.0;
         quint64 bits = 0;

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -237,7 +238,7 @@ QDateTime CsvField::parseTime(const char *begin, const char *end)
 double CsvField::parseValue(const char *begin, const char *end, bool decimalComma)
 {
     if (begin == end)
-        return qQNaN();
+        return std::numeric_limits<double>::quiet_NaN(); // inline: empty cells are common
     double value = 0;
     // With a decimal comma, "1,5" and "1.5" both mean one and a half.
     if ((decimalComma && parsePlainNumber(begin, end, ',', value)) ||
