@@ -18,6 +18,18 @@ QString withoutMarks(QString text)
     return text.remove(byteOrderMarkChar);
 }
 
+// A message shows control characters by their pictures.
+QString visible(QString text)
+{
+    for (QChar &c : text) {
+        if (c.unicode() < 0x20)
+            c = QChar(0x2400 + c.unicode());
+        else if (c.unicode() == 0x7F)
+            c = QChar(0x2421);
+    }
+    return text;
+}
+
 } // namespace
 
 ReferenceReader::ReferenceReader(const QByteArray &bytes, const QString &fileName, int origin,
@@ -65,7 +77,12 @@ QString ReferenceReader::decode(const QByteArray &field)
 
 bool ReferenceReader::isUtf16() const
 {
-    return m_bytes.startsWith("\xFF\xFE") || m_bytes.startsWith("\xFE\xFF");
+    // With its mark, or without one: two characters of a zero and a
+    // non-zero byte, in the same order.
+    const QByteArray start = m_bytes.left(4);
+    const auto zero = [&start](int i) { return start.at(i) == 0; };
+    return m_bytes.startsWith("\xFF\xFE") || m_bytes.startsWith("\xFE\xFF") ||
+           (start.size() == 4 && zero(0) != zero(1) && zero(0) == zero(2) && zero(1) == zero(3));
 }
 
 ReferenceReader::Result ReferenceReader::failure(const QString &message) const
@@ -257,7 +274,7 @@ bool ReferenceReader::acceptsMessage(const QString &actual, const Result &expect
     const QString prefix = withoutMarks(expected.message);
     if (expected.quoted.isNull())
         return text == prefix;
-    const QString quoted = withoutMarks(expected.quoted);
+    const QString quoted = visible(withoutMarks(expected.quoted));
     if (!text.startsWith(prefix) || !text.endsWith(expected.suffix))
         return false;
     const QString shown =

@@ -56,10 +56,12 @@ bool isExactZero(const char *begin, const char *end)
 // What QString::toDouble makes of the text; NaN where it refuses.
 double parseAnyNumber(const QByteArray &text)
 {
+    // Decoded as names are: NUL bytes stay ("2\0\0" is no number), and so
+    // does a leading byte order mark, which QString::fromUtf8 would drop.
+    QString decoded;
+    CsvField::decode(text.constData(), text.constData() + text.size(), decoded);
     bool ok = false;
-    // The explicit size keeps NUL bytes, which Qt 5's QByteArray overload
-    // would cut at: "2\0\0" is no number.
-    const double value = QString::fromUtf8(text.constData(), text.size()).toDouble(&ok);
+    const double value = decoded.toDouble(&ok);
     return ok ? value : qQNaN();
 }
 
@@ -278,18 +280,27 @@ QString CsvField::quoted(const char *begin, const char *end)
 {
     // Long enough to recognise the field, short enough for a message box.
     const int shown = 80;
-    if (end - begin <= shown) {
-        QString text;
+    const qint64 window = std::min<qint64>(end - begin, 4 * shown);
+    QString text;
+    if (window == end - begin) {
         decode(begin, end, text);
-        return text;
+    } else {
+        // Complete characters only: a sequence cut by the window stays in the
+        // decoder's state and is dropped, so the quote is a prefix of the
+        // field as decode() would show it.
+        static QTextCodec *const utf8 = QTextCodec::codecForName("UTF-8");
+        QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+        text = utf8->toUnicode(begin, int(window), &state);
     }
-    // Complete characters only: a sequence cut by the window stays in the
-    // decoder's state and is dropped, so the quote is a prefix of the field
-    // as decode() would show it.
-    static QTextCodec *const utf8 = QTextCodec::codecForName("UTF-8");
-    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
-    const int window = int(std::min<qint64>(end - begin, 4 * shown));
-    QString text = utf8->toUnicode(begin, window, &state);
+    // A NUL or a tab would be invisible in the message: its picture is not.
+    for (QChar &c : text) {
+        if (c.unicode() < 0x20)
+            c = QChar(0x2400 + c.unicode());
+        else if (c.unicode() == 0x7F)
+            c = QChar(0x2421);
+    }
+    if (text.size() <= shown && window == end - begin)
+        return text;
     if (text.size() > shown)
         text.truncate(text.at(shown - 1).isHighSurrogate() ? shown - 1 : shown);
     return text + QChar(0x2026);

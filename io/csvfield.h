@@ -29,7 +29,8 @@ public:
     // The field's text, a leading byte order mark kept; false when the field
     // is longer than maxLength().
     static bool decode(const char *begin, const char *end, QString &text);
-    // At most about 80 characters of the field, for a message.
+    // At most about 80 characters of the field, for a message, control
+    // characters shown by their pictures.
     static QString quoted(const char *begin, const char *end);
     // Why a field cannot be read, for the failure of the given line.
     static QString tooLongMessage(qint64 line, qint64 length);

@@ -26,7 +26,7 @@ bool CsvReader::failTime(qint64 line, const char *begin, const char *end)
 
 bool CsvReader::checkEncoding(LineReader &lines)
 {
-    if (!lines.startsWithUtf16Mark())
+    if (!lines.startsAsUtf16())
         return !lines.hasError() || failRead();
     return fail(
         QCoreApplication::translate("Task", "The file %1 is UTF-16 encoded; save it as UTF-8.")

@@ -52,7 +52,7 @@ protected:
     bool fail(const QString &message);
     bool failRead();
     bool failTime(qint64 line, const char *begin, const char *end);
-    // Refuses what is not UTF-8 before it is taken for garbled lines.
+    // Refuses UTF-16 before it is taken for garbled lines.
     bool checkEncoding(LineReader &lines);
 
 private:

@@ -67,14 +67,18 @@ bool LineReader::readLine(const char *&begin, const char *&end)
     }
 }
 
-bool LineReader::startsWithUtf16Mark()
+bool LineReader::startsAsUtf16()
 {
-    if (!fill(2))
+    if (!fill(4))
         return false;
     const size_t left = m_end - m_begin;
     const unsigned char *start = reinterpret_cast<const unsigned char *>(m_text) + m_begin;
-    return left >= 2 &&
-           ((start[0] == 0xFF && start[1] == 0xFE) || (start[0] == 0xFE && start[1] == 0xFF));
+    const bool mark = left >= 2 && ((start[0] == 0xFF && start[1] == 0xFE) ||
+                                    (start[0] == 0xFE && start[1] == 0xFF));
+    const auto zero = [start](int i) { return start[i] == 0; };
+    const bool unmarked =
+        left >= 4 && zero(0) != zero(1) && zero(0) == zero(2) && zero(1) == zero(3);
+    return mark || unmarked;
 }
 
 bool LineReader::readLines(qint64 wanted, const char *&begin, const char *&end)

@@ -22,9 +22,10 @@ public:
     // The next line, without its end, as [begin, end) valid until the next
     // call. False at the end of the device or when reading failed.
     bool readLine(const char *&begin, const char *&end);
-    // Whether the device starts with a UTF-16 byte order mark; ask before
-    // the first line.
-    bool startsWithUtf16Mark();
+    // Whether the device starts as UTF-16 text does: with its byte order
+    // mark, or with two characters of one zero and one non-zero byte each
+    // (ASCII written without a mark); ask before the first line.
+    bool startsAsUtf16();
     // Whole lines from the current position, ends included, at least `wanted`
     // bytes unless the device ends first, as [begin, end); marks are left in
     // them. The lines stay valid through the next call too, so that one block
