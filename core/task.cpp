@@ -3,10 +3,6 @@
 #include <QSemaphore>
 #include <QThreadPool>
 
-#ifdef Q_OS_LINUX
-#include <sys/mman.h>
-#endif
-
 #include <algorithm>
 #include <cstdint>
 #include <memory>
@@ -191,16 +187,8 @@ QVector<double> Task::newValues(int count)
     values.reserve(count);
     // The reserved memory is the vector's own; only its pages are touched.
     double *memory = values.data();
-#ifdef MADV_HUGEPAGE
-    // Large pages: a few hundred times fewer faults. Only whole large pages
-    // inside the block are marked; it is a hint, so a refusal changes nothing.
-    const std::uintptr_t large = std::uintptr_t(1) << 21;
-    const std::uintptr_t first =
-        (reinterpret_cast<std::uintptr_t>(memory) + large - 1) & ~(large - 1);
-    const std::uintptr_t last = reinterpret_cast<std::uintptr_t>(memory + count) & ~(large - 1);
-    if (last > first)
-        madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
-#endif
+    // No large-page hint: where the system compacts memory for it, the
+    // first touch sometimes stalled for longer than the whole pass.
     const int pageValues = 4096 / int(sizeof(double));
     const int pieces = std::max(1, std::min(parallelism(), count / (64 * pageValues)));
     runInParallel(pieces, [=](int piece, int) {
