@@ -76,7 +76,8 @@ bool isChoice(const std::optional<int> &value)
 
 bool isColor(const std::optional<QColor> &color)
 {
-    return !color || color->isValid();
+    return !color || (color->isValid() && color->spec() >= QColor::Rgb &&
+                      color->spec() <= QColor::ExtendedRgb);
 }
 
 void checkKeyMap(const QMap<int, int> &keyMap, ViewActions::Binding binding, const char *name)
@@ -113,7 +114,7 @@ void checkValues(const Profile &profile)
         for (int i = 0; i < stops.size(); ++i)
             require(stops.at(i).first >= 0 && stops.at(i).first <= 1 &&
                         (i == 0 || stops.at(i - 1).first < stops.at(i).first) &&
-                        stops.at(i).second.isValid(),
+                        isColor(stops.at(i).second),
                     QStringLiteral("gradient stop %1 at %2").arg(i).arg(stops.at(i).first));
     }
     checkKeyMap(profile.keys.camera, ViewActions::CameraKeys, "camera");

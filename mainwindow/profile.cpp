@@ -2,6 +2,7 @@
 
 #include "view/viewactions.h"
 
+#include <QDataStream>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -66,11 +67,23 @@ std::optional<int> readChoice(const QSettings &settings, const QString &key)
     return value && (*value == 0 || *value == 1) ? value : std::nullopt;
 }
 
+// A damaged file can hold a colour of a kind QColor does not have, which
+// must not even be copied. Written out by Qt's own code the variant reads:
+// its type, a null flag, then the colour's kind, checked there.
+bool isKnownColorKind(const QVariant &stored)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    stream << stored;
+    const int kind = bytes.size() > 5 ? bytes.at(5) : -1;
+    return kind >= QColor::Rgb && kind <= QColor::ExtendedRgb;
+}
+
 std::optional<QColor> readColor(const QSettings &settings, const QString &key)
 {
     const QVariant stored = settings.value(key);
     QColor color;
-    if (stored.userType() == QMetaType::QColor)
+    if (stored.userType() == QMetaType::QColor && isKnownColorKind(stored))
         color = stored.value<QColor>();
     else if (stored.userType() == QMetaType::QString && QColor::isValidColor(stored.toString()))
         color = QColor(stored.toString());
