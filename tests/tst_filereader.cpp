@@ -280,11 +280,12 @@ private slots:
     void parseValueAgreesWithQt()
     {
         // The corners random pieces below never produce.
-        const QByteArray corners = "1.5\t|\u00A02|inf|-INF|nan|+nan|infinity|1e400|-1e400|1e-400|"
-                                   "0e-400|4.9e-324|0x10|1 000|1_0|1d|12345678901234567890123|"
-                                   "9007199254740992|9007199254740993|900719925474099.3|-0.000|"
-                                   "1234567890123456789|1.234567890123456789|0000000000000000000001.5|"
-                                   "-1234567.7654321;|12345678.5;;;;;;;;|7.12345678;;;;;;;|-0.0000000;|";
+        const QByteArray corners =
+            "1.5\t|\u00A02|inf|-INF|nan|+nan|infinity|1e400|-1e400|1e-400|"
+            "0e-400|4.9e-324|0x10|1 000|1_0|1d|12345678901234567890123|"
+            "9007199254740992|9007199254740993|900719925474099.3|-0.000|"
+            "1234567890123456789|1.234567890123456789|0000000000000000000001.5|"
+            "-1234567.7654321;|12345678.5;;;;;;;;|7.12345678;;;;;;;|-0.0000000;|";
         QList<QByteArray> texts = (corners + QByteArray(70, '1') + ",5").split('|');
         // Random pieces find the signs, points, commas and exponents in every order.
         QRandomGenerator random(20140330);
