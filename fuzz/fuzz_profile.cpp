@@ -5,6 +5,7 @@
 #include "mainwindow/profile.h"
 #include "view/viewactions.h"
 
+#include <QDataStream>
 #include <QFile>
 #include <QSet>
 
@@ -76,8 +77,13 @@ bool isChoice(const std::optional<int> &value)
 
 bool isColor(const std::optional<QColor> &color)
 {
-    return !color || (color->isValid() && color->spec() >= QColor::Rgb &&
-                      color->spec() <= QColor::ExtendedRgb);
+    if (!color)
+        return true;
+    // QColor writes its kind first; the kinds it has run from Rgb to ExtendedRgb.
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    stream << *color;
+    return color->isValid() && bytes.at(0) >= QColor::Rgb && bytes.at(0) <= QColor::ExtendedRgb;
 }
 
 void checkKeyMap(const QMap<int, int> &keyMap, ViewActions::Binding binding, const char *name)

@@ -23,15 +23,8 @@ QDateTime timeOf(int hours)
 // 10 t + a, so that every exported cell tells where it came from.
 Data grid(int times, int attributes)
 {
-    Data data(times, attributes);
-    for (int a = 0; a < attributes; ++a)
-        data.attributes[a] = QString("a%1").arg(a);
-    for (int t = 0; t < times; ++t) {
-        data.times[t] = timeOf(t);
-        for (int a = 0; a < attributes; ++a)
-            data.values[t * attributes + a] = 10 * t + a;
-    }
-    return data;
+    return generatedTable(
+        attributes, times, timeOf(0), 3600, [](int t, int a) { return 10.0 * t + a; }, "a");
 }
 
 // Missing, subnormal, short negative decimals, signed zeros, and any finite

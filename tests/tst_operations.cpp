@@ -1,6 +1,7 @@
 #include "operations/agregation.h"
 #include "operations/normalization.h"
 #include "operations/reorganization.h"
+#include "testsupport.h"
 
 #include <QtTest>
 
@@ -146,13 +147,9 @@ QVector<int> beaOrder(const Columns &columns)
 
 Data grid(int attributes, int times, int missingEvery = 7)
 {
-    Data data(times, attributes);
-    for (int t = 0; t < times; ++t) {
-        data.times[t] = origin.addSecs(t);
-        for (int a = 0; a < attributes; ++a)
-            data.values[t * attributes + a] = (t + a) % missingEvery ? (t * 31 + a) % 97 : NaN;
-    }
-    return data;
+    return generatedTable(attributes, times, origin, 1, [missingEvery](int t, int a) {
+        return (t + a) % missingEvery ? (t * 31 + a) % 97 : NaN;
+    });
 }
 
 // The same results computed the plain way: one attribute at a time, one cell

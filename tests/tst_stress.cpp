@@ -69,16 +69,9 @@ struct Record
 
 Data table(int attributes, int times)
 {
-    Data data(times, attributes);
-    const QDateTime start(QDate(2014, 1, 1), QTime(0, 0), Qt::UTC);
-    for (int t = 0; t < times; ++t) {
-        data.times[t] = start.addSecs(7 * t);
-        for (int a = 0; a < attributes; ++a)
-            data.values[t * attributes + a] = (t * (a + 3)) % 17 + (a == 2 ? qQNaN() : 0.0);
-    }
-    for (int a = 0; a < attributes; ++a)
-        data.attributes[a] = QStringLiteral("A%1").arg(a);
-    return data;
+    return generatedTable(
+        attributes, times, QDateTime(QDate(2014, 1, 1), QTime(0, 0), Qt::UTC), 7,
+        [](int t, int a) { return (t * (a + 3)) % 17 + (a == 2 ? qQNaN() : 0.0); }, "A");
 }
 
 QByteArray asyncFile(const Data &data)

@@ -23,17 +23,12 @@ namespace {
 // Smooth waves of several periods, a few values of one attribute missing.
 Data waves(int attributes, int times)
 {
-    Data data(times, attributes);
-    const QDateTime start(QDate(2015, 3, 1), QTime(0, 0), Qt::UTC);
-    for (int t = 0; t < times; ++t) {
-        data.times[t] = start.addSecs(60 * t);
-        for (int a = 0; a < attributes; ++a)
-            data.values[t * attributes + a] =
-                a == 5 && t % 97 == 0 ? qQNaN() : std::sin(t / (5.0 + a % 7)) * (a + 1) + a;
-    }
-    for (int a = 0; a < attributes; ++a)
-        data.attributes[a] = QStringLiteral("W%1").arg(a);
-    return data;
+    return generatedTable(
+        attributes, times, QDateTime(QDate(2015, 3, 1), QTime(0, 0), Qt::UTC), 60,
+        [](int t, int a) {
+            return a == 5 && t % 97 == 0 ? qQNaN() : std::sin(t / (5.0 + a % 7)) * (a + 1) + a;
+        },
+        "W");
 }
 
 // What the window should show for the given settings, computed by the

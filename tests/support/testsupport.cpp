@@ -213,3 +213,18 @@ QVector<int> TestWindow::steps() const
         values << child<QSpinBox>(name)->value();
     return values;
 }
+
+Data generatedTable(int attributes, int times, const QDateTime &start, qint64 step,
+                    const std::function<double(int t, int a)> &value, const QString &prefix)
+{
+    Data data(times, attributes);
+    for (int t = 0; t < times; ++t) {
+        data.times[t] = start.addSecs(step * t);
+        for (int a = 0; a < attributes; ++a)
+            data.values[t * attributes + a] = value(t, a);
+    }
+    if (!prefix.isEmpty())
+        for (int a = 0; a < attributes; ++a)
+            data.attributes[a] = prefix + QString::number(a);
+    return data;
+}

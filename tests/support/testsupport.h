@@ -65,6 +65,11 @@ template <typename T> std::unique_ptr<T> ran(T *task)
     finished.wait(60000);
     return owner;
 }
+// A table whose cell (t, a) is value(t, a), times `step` seconds apart from
+// start, attributes named prefix0, prefix1... (left unnamed without a prefix).
+Data generatedTable(int attributes, int times, const QDateTime &start, qint64 step,
+                    const std::function<double(int t, int a)> &value,
+                    const QString &prefix = QString());
 // A file read by the program's own reader; the test fails when it cannot be read.
 Data readBack(const QString &path, int mode = 0, int origin = 0);
 
