@@ -213,36 +213,30 @@ double Agregation::incomingCarry(const Step *steps, int index, int attribute,
 
 void Agregation::storeSteps(const Step *steps, int count, double *rows, double *carry) const
 {
+    // The mode is chosen once for the whole run of steps.
+    switch (m_modeAgregation) {
+    case Sum:
+        return storeRows<Sum>(steps, count, rows, carry);
+    case Average:
+        return storeRows<Average>(steps, count, rows, carry);
+    case Max:
+        return storeRows<Max>(steps, count, rows, carry);
+    default:
+        return storeRows<Min>(steps, count, rows, carry);
+    }
+}
+
+template <int Mode>
+void Agregation::storeRows(const Step *steps, int count, double *rows, double *carry) const
+{
     const int attributes = m_data.attributeCount();
     for (int s = 0; s < count; ++s) {
         double *row = rows + qsizetype(s) * attributes;
         int a = 0;
-        switch (m_modeAgregation) {
-        case Sum:
-            for (; a + Lanes <= attributes; a += Lanes)
-                storeBlock<Sum, Lanes>(steps[s], a, row, carry);
-            for (; a < attributes; ++a)
-                storeBlock<Sum, 1>(steps[s], a, row, carry);
-            break;
-        case Average:
-            for (; a + Lanes <= attributes; a += Lanes)
-                storeBlock<Average, Lanes>(steps[s], a, row, carry);
-            for (; a < attributes; ++a)
-                storeBlock<Average, 1>(steps[s], a, row, carry);
-            break;
-        case Max:
-            for (; a + Lanes <= attributes; a += Lanes)
-                storeBlock<Max, Lanes>(steps[s], a, row, carry);
-            for (; a < attributes; ++a)
-                storeBlock<Max, 1>(steps[s], a, row, carry);
-            break;
-        default:
-            for (; a + Lanes <= attributes; a += Lanes)
-                storeBlock<Min, Lanes>(steps[s], a, row, carry);
-            for (; a < attributes; ++a)
-                storeBlock<Min, 1>(steps[s], a, row, carry);
-            break;
-        }
+        for (; a + Lanes <= attributes; a += Lanes)
+            storeBlock<Mode, Lanes>(steps[s], a, row, carry);
+        for (; a < attributes; ++a)
+            storeBlock<Mode, 1>(steps[s], a, row, carry);
     }
 }
 

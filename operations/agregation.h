@@ -30,6 +30,8 @@ private:
     QString validate(qint64 &stepCount) const;
     bool resample(Data &output, const QVector<qint64> &times);
     void storeSteps(const Step *steps, int count, double *rows, double *carry) const;
+    template <int Mode>
+    void storeRows(const Step *steps, int count, double *rows, double *carry) const;
     template <int Mode, int Width>
     void storeBlock(const Step &step, int first, double *row, double *carry) const;
     double incomingCarry(const Step *steps, int index, int attribute, double batchCarry) const;
