@@ -65,93 +65,15 @@ double parseAnyNumber(const QByteArray &text)
     return ok ? value : qQNaN();
 }
 
-// The fast path: plain decimal numbers only, ending at end or at the
-// separator. Signs, blanks, infinities, overflow and underflow are left to
-// parseAnyNumber so that both agree. Returns where the number ends, nullptr
-// when the fast path does not apply.
 constexpr double powersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-// How many of the eight bytes at text, in order, are ASCII digits. A byte
-// can only carry into the bytes after it, which are not counted then.
-int leadingDigits(quint64 bytes)
-{
-    const quint64 high = 0xF0F0F0F0F0F0F0F0ull;
-    const quint64 threes = 0x3030303030303030ull;
-    const quint64 notDigit =
-        ((bytes & high) ^ threes) | (((bytes + 0x0606060606060606ull) & high) ^ threes);
-    return notDigit ? qCountTrailingZeroBits(notDigit) / 8 : 8;
-}
-
-// The value of the first `count` (1..7) digit bytes, in three multiplications.
-quint64 digitsValue(quint64 bytes, int count)
-{
-    // Shifted so that the digits end the word: the bytes before them are
-    // leading zeros.
-    quint64 digits = (bytes - 0x3030303030303030ull) << (8 * (8 - count));
-    digits = digits * 10 + (digits >> 8);
-    const quint64 mask = 0x000000FF000000FFull;
-    digits = ((digits & mask) * 0x000F424000000064ull +
-              ((digits >> 16) & mask) * 0x0000271000000001ull) >>
-             32;
-    return quint32(digits);
-}
-
-quint64 load(const char *text)
-{
-    quint64 bytes;
-    std::memcpy(&bytes, text, sizeof bytes);
-    return bytes;
-}
-
-// The common field of a wide file, "-ddd.ddd" with at most seven digits on
-// each side, read eight bytes at a time without a branch per digit. Needs
-// eight bytes of the line after each part; nullptr when it does not apply.
-const char *parseWordDecimal(const char *begin, const char *end, char point, double &value,
-                             char separator)
-{
-    if (Q_BYTE_ORDER != Q_LITTLE_ENDIAN)
-        return nullptr;
-    const bool negative = *begin == '-';
-    const char *p = begin + negative;
-    if (end - p < 8)
-        return nullptr;
-    const quint64 integerBytes = load(p);
-    const int integerDigits = leadingDigits(integerBytes);
-    if (integerDigits == 0 || integerDigits == 8)
-        return nullptr;
-    quint64 mantissa = digitsValue(integerBytes, integerDigits);
-    p += integerDigits;
-    int decimals = 0;
-    if (*p == point) {
-        ++p;
-        if (end - p < 8)
-            return nullptr;
-        const quint64 fractionBytes = load(p);
-        decimals = leadingDigits(fractionBytes);
-        if (decimals == 0 || decimals == 8)
-            return nullptr;
-        mantissa = mantissa * quint64(powersOfTen[decimals]) + digitsValue(fractionBytes, decimals);
-        p += decimals;
-    }
-    // At most fourteen digits: far below 2^53.
-    if (separator == 0 || *p != separator)
-        return nullptr;
-    const double magnitude = double(mantissa) / powersOfTen[decimals];
-    value = negative ? -magnitude : magnitude;
-    return p;
-}
-
 // Short plain decimals, the bulk of a measurement file: an integer of at
 // most 2^53 over an exact power of ten is one correctly rounded division,
-// the same double fast_float gives. nullptr when the field is anything else.
-const char *parseShortDecimal(const char *begin, const char *end, char point, double &value,
-                              char separator)
+// the same double fast_float gives. False when the field is anything else.
+bool parseShortDecimal(const char *begin, const char *end, char point, double &value)
 {
-    if (const char *parsed = parseWordDecimal(begin, end, point, value, separator))
-        return parsed;
-    const double *powers = powersOfTen;
     const char *p = begin;
     const bool negative = *p == '-';
     p += negative;
@@ -162,7 +84,7 @@ const char *parseShortDecimal(const char *begin, const char *end, char point, do
     while (p != limit && unsigned(*p - '0') <= 9)
         mantissa = mantissa * 10 + unsigned(*p++ - '0');
     if (p == digits)
-        return nullptr;
+        return false;
     int decimals = 0;
     if (p != end && *p == point) {
         const char *fraction = ++p;
@@ -171,32 +93,31 @@ const char *parseShortDecimal(const char *begin, const char *end, char point, do
             mantissa = mantissa * 10 + unsigned(*p++ - '0');
         decimals = int(p - fraction);
         if (decimals == 0)
-            return nullptr;
+            return false;
     }
-    // Without a separator a field ends only at end: "2\0" is no number.
-    if ((p != end && (separator == 0 || *p != separator)) || mantissa > (quint64(1) << 53))
-        return nullptr;
-    const double magnitude = double(mantissa) / powers[decimals];
+    // The field ends only at end: "2\0" is no number.
+    if (p != end || mantissa > (quint64(1) << 53))
+        return false;
+    const double magnitude = double(mantissa) / powersOfTen[decimals];
     value = negative ? -magnitude : magnitude;
-    return p;
+    return true;
 }
 
-const char *parsePlainNumber(const char *begin, const char *end, char point, double &value,
-                             char separator = 0)
+// Plain decimal numbers only, the whole of [begin, end). Signs, blanks,
+// infinities, overflow and underflow are left to parseAnyNumber so that
+// both agree.
+bool parsePlainNumber(const char *begin, const char *end, char point, double &value)
 {
-    if (const char *parsed = parseShortDecimal(begin, end, point, value, separator))
-        return parsed;
+    if (parseShortDecimal(begin, end, point, value))
+        return true;
     const char first = *begin;
     if (!((first >= '0' && first <= '9') || first == '-' || first == point))
-        return nullptr;
+        return false;
     const fast_float::parse_options options(fast_float::chars_format::general, point);
     const fast_float::from_chars_result parsed =
         fast_float::from_chars_advanced(begin, end, value, options);
-    const bool whole = parsed.ptr == end || (separator != 0 && *parsed.ptr == separator);
-    return parsed.ec == std::errc() && whole && std::isfinite(value) &&
-                   (value != 0 || isExactZero(begin, parsed.ptr))
-               ? parsed.ptr
-               : nullptr;
+    return parsed.ec == std::errc() && parsed.ptr == end && std::isfinite(value) &&
+           (value != 0 || isExactZero(begin, parsed.ptr));
 }
 
 } // namespace
@@ -215,20 +136,6 @@ QDateTime CsvField::timeOfKey(qint64 key)
 {
     return QDateTime(QDate::fromJulianDay(key / 86400),
                      QTime::fromMSecsSinceStartOfDay(int(key % 86400) * 1000), Qt::UTC);
-}
-
-const char *CsvField::parseField(const char *begin, const char *end, char separator,
-                                 bool decimalComma, double &value)
-{
-    if (begin != end) {
-        const char *numberEnd =
-            parsePlainNumber(begin, end, decimalComma ? ',' : '.', value, separator);
-        if (numberEnd)
-            return numberEnd;
-    }
-    const char *fieldEnd = std::find(begin, end, separator);
-    value = parseValue(begin, fieldEnd, decimalComma);
-    return fieldEnd;
 }
 
 QDateTime CsvField::parseTime(const char *begin, const char *end)

@@ -18,11 +18,6 @@ public:
     // The field as QString::toDouble reads it (after ',' -> '.' with a decimal
     // comma); NaN when it does not convert.
     static double parseValue(const char *begin, const char *end, bool decimalComma);
-    // The same for the field that starts at begin and ends at the next
-    // separator or at end; returns where the field ends. Plain numbers are
-    // read in one pass, without looking for the separator first.
-    static const char *parseField(const char *begin, const char *end, char separator,
-                                  bool decimalComma, double &value);
 
     // Longest field, in bytes, that a QString can take.
     static qint64 maxLength();

@@ -136,8 +136,8 @@ void LineReader::switchBuffers()
     if (!m_device)
         return;
     const size_t kept = m_end - m_begin;
-    if (m_spare.size() < kept + size_t(m_blockSize))
-        m_spare.resize(kept + size_t(m_blockSize));
+    if (m_spare.size() < kept + size_t(m_blockSize) + padding)
+        m_spare.resize(kept + size_t(m_blockSize) + padding);
     if (kept > 0)
         std::memcpy(m_spare.data(), m_text + m_begin, kept);
     m_buffer.swap(m_spare);
@@ -192,8 +192,8 @@ bool LineReader::refill()
         m_end = kept;
     }
     const size_t wanted = size_t(m_blockSize);
-    if (m_buffer.size() - m_end < wanted)
-        m_buffer.resize(m_end + wanted);
+    if (m_buffer.size() - m_end < wanted + padding)
+        m_buffer.resize(m_end + wanted + padding);
     m_text = m_buffer.data();
     const qint64 count = m_device->read(m_buffer.data() + m_end, qint64(wanted));
     if (count < 0) {

@@ -32,6 +32,9 @@ public:
     // can be parsed while the next is read. False at the end of the device or
     // when reading failed.
     bool readLines(qint64 wanted, const char *&begin, const char *&end);
+    // Bytes after the lines readLines returns that may be read too (their
+    // content is anything), so that fields can be loaded whole words at a time.
+    static constexpr size_t padding = 32;
     // Start of the first line that begins after `from`, in text ending at
     // `end`; `end` when none begins before it.
     static const char *nextLineStart(const char *from, const char *end);

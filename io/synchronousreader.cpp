@@ -2,6 +2,7 @@
 
 #include "core/task.h"
 #include "io/csvfield.h"
+#include "io/csvrow.h"
 #include "io/linereader.h"
 
 #include <QCoreApplication>
@@ -103,6 +104,7 @@ struct SynchronousReader::Table
     QDateTime *times;
     qint64 attributes;
     qint64 maxRows;
+    const char *readable; // end of the memory the block's fields may be loaded from
 };
 
 namespace {
@@ -160,7 +162,8 @@ bool SynchronousReader::readRows(LineReader &lines, Data &data)
             piece.firstRow = rows;
             rows += piece.rows;
         }
-        const Table table{data.values.data(), data.times.data(), attributes, maxRows};
+        const Table table{data.values.data(), data.times.data(), attributes, maxRows,
+                          current.end + LineReader::padding};
         Block next;
         bool roomMade = false;
         Piece *shared = current.pieces.data(); // detached once, here
@@ -274,13 +277,10 @@ bool SynchronousReader::readRow(const char *begin, const char *end, qint64 row, 
     // fails is dropped with the table.
     bool rightCount = false;
     if (row < table.maxRows) {
-        double *values = table.values + row * attributes;
-        const char *field = timeEnd;
-        const bool decimalComma = dialect().hasDecimalComma();
-        qint64 i = 0;
-        for (; i < attributes && field != end; ++i)
-            field = CsvField::parseField(field + 1, end, separator, decimalComma, values[i]);
-        rightCount = i == attributes && field == end;
+        rightCount = timeEnd != end &&
+                     CsvRow::parseValues(timeEnd + 1, end, table.readable, separator,
+                                         dialect().hasDecimalComma(),
+                                         table.values + row * attributes, attributes) == attributes;
     } else {
         rightCount = std::count(begin, end, separator) == attributes;
     }

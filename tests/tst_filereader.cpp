@@ -1,4 +1,5 @@
 #include "io/csvfield.h"
+#include "io/csvrow.h"
 #include "io/filereader.h"
 #include "io/linereader.h"
 
@@ -309,6 +310,74 @@ private slots:
             }
     }
 
+    // A row's values are its fields' values, on the vector path and without
+    // it: fields of every length round the eight bytes a lane reads, signs
+    // and points anywhere, the line at the end of the readable memory or
+    // followed by digits that must not be taken for the field's.
+    void rowValuesAgreeWithFields()
+    {
+        const QList<QByteArray> corners{
+            "",       "-",   "--5",       "+5",        "1.",       ".5",        "-.5", "1.2.3",
+            "-0.000", "0",   "12345678",  "123456789", "1234.567", "-1234.567", "1e5", " 1",
+            "1 ",     "abc", "9.9999999", "-99999999", "0.5-",     "1234567.8", "inf", "007.50",
+            "5.\xEF", "1:5", "12?.5",     "<3",        "7=",       "4/2"};
+        QRandomGenerator random(20261208);
+        const bool vector = CsvRow::vectorized();
+        for (int round = 0; round < 4000; ++round) {
+            const bool comma = round % 2 == 1;
+            const char separator = comma ? ';' : ',';
+            QByteArray line;
+            for (int i = random.bounded(1, 40); i > 0; --i) {
+                if (random.bounded(4) == 0) {
+                    line += corners.at(random.bounded(corners.size()));
+                } else {
+                    line += random.bounded(5) == 0 ? "-" : "";
+                    const int digits = random.bounded(1, 10);
+                    const int point = random.bounded(digits + 2);
+                    for (int d = 0; d < digits; ++d)
+                        line += QByteArray(d == point ? (comma ? "," : ".") : "") +
+                                char('0' + random.bounded(10));
+                }
+                line += i > 1 ? QByteArray(1, separator) : QByteArray();
+            }
+            const QList<QByteArray> fields = line.split(separator);
+            const qint64 count = fields.size();
+            for (bool vectorized : {true, false}) {
+                CsvRow::setVectorized(vectorized);
+                for (int padding : {0, 40}) {
+                    std::vector<char> memory(line.begin(), line.end());
+                    memory.insert(memory.end(), padding, '7');
+                    const char *begin = memory.data();
+                    const char *end = begin + line.size();
+                    std::vector<double> values(count + 1, 42.0);
+                    const QByteArray context =
+                        line + (vectorized ? " vector" : "") + (padding ? " padded" : "");
+                    QVERIFY2(CsvRow::parseValues(begin, end, end + padding, separator, comma,
+                                                 values.data(), count) == count,
+                             context.constData());
+                    for (int i = 0; i < count; ++i) {
+                        const double expected =
+                            CsvField::parseValue(fields.at(i).begin(), fields.at(i).end(), comma);
+                        QVERIFY2((qIsNaN(values[i]) && qIsNaN(expected)) ||
+                                     std::memcmp(&values[i], &expected, sizeof expected) == 0,
+                                 (context + " field " + fields.at(i)).constData());
+                    }
+                    QCOMPARE(values[count], 42.0);
+                    // Too many fields: counted one past, nothing written past count.
+                    std::fill(values.begin(), values.end(), 42.0);
+                    if (count > 1) {
+                        QCOMPARE(CsvRow::parseValues(begin, end, end + padding, separator, comma,
+                                                     values.data(), count - 1),
+                                 count);
+                        QCOMPARE(values[count - 1], 42.0);
+                    }
+                }
+            }
+        }
+        CsvRow::setVectorized(true);
+        QVERIFY(CsvRow::vectorized() == vector);
+    }
+
     // Each data file's table as "names / times / values", or the reader's message.
     void load_data()
     {
@@ -410,6 +479,7 @@ private slots:
         const QString path = m_dir.filePath("random.csv");
         for (int round = 0; round < 120; ++round) {
             const bool french = round % 2 == 0;
+            CsvRow::setVectorized(round % 3 != 0);
             const QByteArray text = randomFile(random, french);
             const qint64 blockSize = round % 10 == 0 ? 0 : random.bounded(1, 300);
             const Outcome expected = referenceRead(text, french);
@@ -430,6 +500,7 @@ private slots:
                          context.constData());
             }
         }
+        CsvRow::setVectorized(true);
     }
 
     void unreadablePaths()
