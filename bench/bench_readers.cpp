@@ -184,17 +184,24 @@ void printChecksum(const Data &data)
         quint64 missing = 0;
         const qsizetype begin = count * index / slices;
         const qsizetype end = count * (index + 1) / slices;
-        for (qsizetype i = begin; i < end; i += 4) {
-            for (int j = 0; j < 4; ++j) {
-                const double value = i + j < end ? values[i + j] : qQNaN();
-                const bool present = !std::isnan(value);
-                missing += i + j < end && !present;
-                sums[j] += present ? value : 0.0;
-                quint64 bits = 0;
-                std::memcpy(&bits, &value, sizeof bits);
-                bitsums[j] += present ? bits : 0;
-            }
+        const auto add = [&](qsizetype i, int j) {
+            const double value = values[i];
+            const bool present = value == value;
+            missing += !present;
+            sums[j] += present ? value : 0.0;
+            quint64 bits = 0;
+            std::memcpy(&bits, &value, sizeof bits);
+            bitsums[j] += present ? bits : 0;
+        };
+        qsizetype i = begin;
+        for (; i + 4 <= end; i += 4) {
+            add(i, 0);
+            add(i + 1, 1);
+            add(i + 2, 2);
+            add(i + 3, 3);
         }
+        for (; i < end; ++i)
+            add(i, 0);
         parts[index].sum = (sums[0] + sums[1]) + (sums[2] + sums[3]);
         parts[index].bitsum = bitsums[0] + bitsums[1] + bitsums[2] + bitsums[3];
         parts[index].missing = missing;

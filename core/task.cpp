@@ -8,6 +8,10 @@
 #include <memory>
 #include <vector>
 
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#endif
+
 namespace {
 std::atomic<int> liveTasks{0};
 } // namespace
@@ -192,10 +196,28 @@ QVector<double> Task::newValues(int count)
     const int pageValues = 4096 / int(sizeof(double));
     const int pieces = std::max(1, std::min(parallelism(), count / (64 * pageValues)));
     runInParallel(pieces, [=](int piece, int) {
+        const int begin = int(qint64(count) * piece / pieces);
         const int end = int(qint64(count) * (piece + 1) / pieces);
-        for (int i = int(qint64(count) * piece / pieces); i < end; i += pageValues)
+        if (populate(memory + begin, memory + end))
+            return;
+        for (int i = begin; i < end; i += pageValues)
             memory[i] = 0.0;
     });
     values.resize(count);
     return values;
+}
+
+bool Task::populate(void *begin, void *end)
+{
+#if defined(Q_OS_LINUX) && defined(MADV_POPULATE_WRITE)
+    const quintptr page = 4096;
+    const quintptr from = (quintptr(begin) + page - 1) & ~(page - 1);
+    const quintptr to = quintptr(end) & ~(page - 1);
+    return to <= from ||
+           madvise(reinterpret_cast<void *>(from), to - from, MADV_POPULATE_WRITE) == 0;
+#else
+    Q_UNUSED(begin)
+    Q_UNUSED(end)
+    return false;
+#endif
 }

@@ -68,6 +68,10 @@ public:
     // count zeros whose memory every thread has touched first: on a fresh
     // allocation the first touch of each page costs more than its writing.
     static QVector<double> newValues(int count);
+    // Gives the fresh pages that lie wholly in [begin, end) their memory in
+    // one call, instead of one fault per page at its first write. False
+    // where the system cannot, and nothing is done.
+    static bool populate(void *begin, void *end);
 
 signals:
     void finished(Task *task);

@@ -244,6 +244,9 @@ void SynchronousReader::makeRoom(Data &data, qint64 rows, qint64 expectedRows) c
         } catch (const std::bad_alloc &) {
         }
     }
+    if (rows * attributes <= data.values.capacity())
+        Task::populate(data.values.data() + data.values.size(),
+                       data.values.data() + rows * attributes);
     data.values.resize(int(rows * attributes));
     data.times.resize(int(rows));
 }
