@@ -408,6 +408,25 @@ void Correlation::run()
         succeed(found);
 }
 
+QVector<double> Correlation::coefficients(const Selection &model, int rotation)
+{
+    const int shifts = model.data.timeCount() - model.timeCount() + 1;
+    if (model.type == Selection::Value || !isInside(model) || shifts <= 0 || rotation < 0 ||
+        rotation >= model.data.attributeCount())
+        return {};
+    BlockScorer scorer(model, rotation, 1, 0);
+    const int length = scorer.blockLength(shifts, shifts);
+    QVector<double> result(shifts);
+    BlockScorer::Scratch scratch;
+    for (int first = 0; first < shifts; first += length) {
+        scorer.load(first, std::min(length, shifts - first));
+        for (int c = 0; c < scorer.columnCount(); ++c)
+            scorer.sumColumn(c);
+        scorer.score(0, result.data() + first, scratch);
+    }
+    return result;
+}
+
 Correlation::Windows Correlation::windows() const
 {
     Windows windows;

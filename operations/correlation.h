@@ -32,6 +32,10 @@ public:
 
     // One coefficient per window, in visiting order.
     QVector<float> scores() const { return m_scores; }
+    // The coefficients, before they become scores, of the windows of the
+    // model's shape at every time shift over the attributes from `rotation`
+    // on: as a search computes them. Empty when no window fits.
+    static QVector<double> coefficients(const Selection &model, int rotation);
 
 private:
     // The windows visited: rotations x shifts, both runs of consecutive values.
