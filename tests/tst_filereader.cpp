@@ -498,27 +498,6 @@ private slots:
         QCOMPARE(CsvField::maxLength(), qint64(1073741791)); // (2^31 - 1 - 64) / 2
     }
 
-    void thousandsOfColumns()
-    {
-        const int columns = 5000;
-        QByteArray text = "Time";
-        for (int a = 0; a < columns; ++a)
-            text += ";S" + QByteArray::number(a);
-        text += '\n' + reservedLines;
-        for (int t = 0; t < 3; ++t) {
-            text += timeText(t);
-            for (int a = 0; a < columns; ++a)
-                text += ';' + QByteArray::number(t * 10000 + a) + ",5";
-            text += '\n';
-        }
-        const Data data = readFile(written(m_dir.filePath("wide.csv"), text), 0, 0).data;
-        QCOMPARE(data.attributeCount(), columns);
-        QCOMPARE(data.timeCount(), 3);
-        QCOMPARE(data.attributes.last(), QStringLiteral("S4999"));
-        QCOMPARE((QVector<double>{data.value(0, 0), data.value(1, 17), data.value(2, 4999)}),
-                 (QVector<double>{0.5, 10017.5, 24999.5}));
-    }
-
     void valueLimits()
     {
         const QString threeRows = dataFile("sync_three_rows.csv");
