@@ -34,27 +34,14 @@ QString written(const QString &path, const QByteArray &content)
 // the table, or the message of the first failing line.
 ReadOutcome referenceRead(const QByteArray &text, bool french)
 {
+    // A run of CRs, with or without an LF after it, ends a line; marks that start one are dropped.
+    QStringList pieces = QString::fromLatin1(text).split(QRegularExpression("\r+\n?|\n"));
+    pieces.replaceInStrings(QRegularExpression(QString::fromLatin1("^(\xEF\xBB\xBF)+")), QString());
+    if (pieces.last().isEmpty())
+        pieces.removeLast();
     QList<QByteArray> lines;
-    QByteArray line;
-    for (int i = 0; i < text.size();) {
-        if (line.isEmpty() && text.mid(i, 3) == "\xEF\xBB\xBF") {
-            i += 3;
-            continue;
-        }
-        const char c = text.at(i++);
-        if (c != '\n' && c != '\r') {
-            line += c;
-            continue;
-        }
-        while (c == '\r' && i < text.size() && text.at(i) == '\r')
-            ++i;
-        if (c == '\r' && i < text.size() && text.at(i) == '\n')
-            ++i;
-        lines << line;
-        line.clear();
-    }
-    if (!line.isEmpty())
-        lines << line;
+    for (const QString &piece : qAsConst(pieces))
+        lines << piece.toLatin1();
     const char separator = french ? ';' : ',';
     const QList<QByteArray> header = lines.at(0).split(separator);
     ReadOutcome outcome;
