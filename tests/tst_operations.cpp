@@ -292,17 +292,16 @@ void TestOperations::results_data()
     const double big = std::numeric_limits<double>::max();
     row("average of huge values", "average", series({{big, big, 1}}), 10, {{big / 3 * 2}});
     const Data empty = series({{NaN, NaN, 1}}, {0, 1, 3});
-    row("missing step max", "max", empty, 3, {{NaN, 1}});
-    row("missing step min", "min", empty, 3, {{NaN, 1}});
-    row("missing step sum", "sum", empty, 3, {{NaN, 1}});
+    for (const QString kind : {"max", "min", "sum"})
+        row("missing step " + kind, kind, empty, 3, {{NaN, 1}});
     // The missing sample at 2 s is the one held over [3,6).
     const Data heldMissing = series({{1, NaN, 3}}, {0, 2, 7});
-    row("held missing average", "average", heldMissing, 3, {{1, NaN, 3}});
-    row("held missing sum", "sum", heldMissing, 3, {{1, NaN, 3}});
+    for (const QString kind : {"average", "sum"})
+        row("held missing " + kind, kind, heldMissing, 3, {{1, NaN, 3}});
     // 0.0 and -0.0 compare equal: only the sign shows that the held one stays.
     const Data ties = series({{0.0, -0.0, 1}, {-0.0, 0.0, 1}}, {0, 1, 3});
-    row("ties max", "max", ties, 3, {{0.0, 1}, {-0.0, 1}});
-    row("ties min", "min", ties, 3, {{0.0, 1}, {-0.0, 1}});
+    for (const QString kind : {"max", "min"})
+        row("ties " + kind, kind, ties, 3, {{0.0, 1}, {-0.0, 1}});
     const QString zero = QStringLiteral("originalDataTimeInterval or deltaT is 0");
     const Data two = series({{1, 2}}, {0, 9});
     row("one time", "sum", series({{1}}, {5}), 3, {}, {}, zero);
@@ -334,8 +333,8 @@ void TestOperations::results_data()
     row("local top rounding", "local", series({{-85.26, -66.91}}), 0, {{0, 1}});
 
     const QString fewer = QStringLiteral("Number of attributes is less than 2");
-    reorganize("bea one attribute", "bea", {{1, 2}}, {}, fewer);
-    reorganize("first value one attribute", "first", {{1, 2}}, {}, fewer);
+    for (const char *kind : {"bea", "first"})
+        reorganize(qPrintable(QString(kind) + " one attribute"), kind, {{1, 2}}, {}, fewer);
     // bond(2,0) = 0.1, bond(2,1) = 0.9: 2 goes before 1.
     reorganize("bea strongest", "bea", {{1, 0}, {0, 1}, {0.1, 0.9}}, {0, 2, 1});
     // No overlap at all: bonds 0, front.
@@ -372,13 +371,10 @@ void TestOperations::results()
     QFETCH(Columns, expected);
     QFETCH(QVector<int>, order);
     QFETCH(QString, error);
-    QScopedPointer<TypedTask<Data>> task(makeTask(kind, data, deltaT));
-    QSignalSpy finished(task.data(), &Task::finished);
-    task->start();
-    QVERIFY(finished.wait(30000));
+    const auto task = ran(makeTask(kind, data, deltaT));
     QCOMPARE(task->errorMessage(), error);
     QCOMPARE(task->status(), int(error.isEmpty() ? Task::Done : Task::Failed));
-    if (auto *reorganization = dynamic_cast<Reorganization *>(task.data()))
+    if (auto *reorganization = dynamic_cast<Reorganization *>(task.get()))
         QCOMPARE(reorganization->permutation(), order);
     const Data result = task->result();
     QCOMPARE(result.timeCount(), error.isEmpty() ? expected.first().size() : 0);
@@ -539,10 +535,7 @@ void TestOperations::matchesPlain()
     QFETCH(QString, kind);
     QFETCH(Data, data);
     QFETCH(qint64, deltaT);
-    QScopedPointer<TypedTask<Data>> task(makeTask(kind, data, deltaT));
-    QSignalSpy finished(task.data(), &Task::finished);
-    task->start();
-    QVERIFY(finished.wait(30000));
+    const auto task = ran(makeTask(kind, data, deltaT));
     const int k = kinds.indexOf(kind);
     if (data.attributeCount() < 2 && k >= 6) {
         QCOMPARE(task->status(), int(Task::Failed));
@@ -559,7 +552,7 @@ void TestOperations::matchesPlain()
         Columns columns(data.attributeCount());
         for (int i = 0; i < data.values.size(); ++i)
             columns[i % columns.size()] << data.values[i];
-        QCOMPARE(static_cast<Reorganization *>(task.data())->permutation(), beaOrder(columns));
+        QCOMPARE(static_cast<Reorganization *>(task.get())->permutation(), beaOrder(columns));
         return;
     }
     const QString mismatch = bitDifference(result.values, expected);
