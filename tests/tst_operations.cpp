@@ -76,14 +76,6 @@ TypedTask<Data> *makeTask(const QString &kind, const Data &data, qint64 deltaT =
     return new Reorganization(data, k - 6);
 }
 
-double total(const QVector<double> &values)
-{
-    double sum = 0;
-    for (double x : values)
-        sum += qIsNaN(x) ? 0 : x;
-    return sum;
-}
-
 // Bond energy order the slow way: attribute k goes just before the placed
 // attribute it bonds with most, or to the front when no bond is positive.
 QVector<int> beaOrder(const Columns &columns)
@@ -386,8 +378,6 @@ void TestOperations::results()
         QCOMPARE(result.timeAt(s),
                  deltaT ? data.firstTime().addSecs((s + 1) * deltaT) : data.timeAt(s));
     QCOMPARE(result.times.constFirst().timeSpec(), Qt::UTC);
-    const double in = total(data.values); // Sum loses and makes up nothing
-    QVERIFY(kind != "sum" || std::abs(total(result.values) - in) < 1e-9 * (1 + std::abs(in)));
 }
 
 void TestOperations::progressAndStop_data()
