@@ -323,7 +323,6 @@ private slots:
         const QString wrongCount("Line %1 doesn't contain 3 values (time included).");
         const QString threeValues("Line %1 doesn't contain 3 values separated by a %2.");
 
-        QTest::newRow("sync_ten_lines") << 0 << "A|B /  / ";
         // abc, empty, point, comma, blanks round 2,5, exponent, plus sign,
         // 1,000,5 (1.000.5 after the comma swap), -inf.
         QTest::newRow("sync_french_values")
@@ -339,7 +338,6 @@ private slots:
         QTest::newRow("sync_french_basic") << 1 << "No attribute found in the first line.";
         QTest::newRow("sync_nine_lines")
             << 0 << "No data found, the file contains less than 10 lines.";
-        QTest::newRow("sync_empty") << 1 << firstLine.arg(',');
         QTest::newRow("sync_empty_first_line") << 0 << firstLine.arg(';');
         QTest::newRow("sync_month13") << 0 << badTime.arg(12).arg("2014-13-01 00:00:00");
         QTest::newRow("sync_decreasing_time")
