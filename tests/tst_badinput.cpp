@@ -8,16 +8,6 @@
 
 namespace {
 
-const QString utf16 = QStringLiteral("The file %1 is UTF-16 encoded; save it as UTF-8.");
-const QString badTime = QStringLiteral("Line %1 doesn't contain a valid time value : %2.");
-const QString syncCount = QStringLiteral("Line %1 doesn't contain %2 values (time included).");
-const QString asyncCount = QStringLiteral("Line %1 doesn't contain 3 values separated by a %2.");
-const QString firstLine =
-    QStringLiteral("The first line of the file must contains a '%1' separated attributes list.");
-const QString noAttribute = QStringLiteral("No attribute found in the first line.");
-const QString tooShort = QStringLiteral("No data found, the file contains less than 10 lines.");
-const QString decrease =
-    QStringLiteral("Line %1 doesn't contain a time value greater than the previous one (%2 < %3).");
 const QChar mark(0xFEFF);
 const QChar replacement = QChar::ReplacementCharacter;
 

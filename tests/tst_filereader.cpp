@@ -317,11 +317,6 @@ private slots:
     {
         QTest::addColumn<int>("origin");
         QTest::addColumn<QString>("expected");
-        const QString firstLine("The first line of the file must contains a '%1' separated "
-                                "attributes list.");
-        const QString badTime("Line %1 doesn't contain a valid time value : %2.");
-        const QString wrongCount("Line %1 doesn't contain 3 values (time included).");
-        const QString threeValues("Line %1 doesn't contain 3 values separated by a %2.");
 
         // abc, empty, point, comma, blanks round 2,5, exponent, plus sign,
         // 1,000,5 (1.000.5 after the comma swap), -inf.
@@ -335,20 +330,17 @@ private slots:
         QTest::newRow("sync_dst_gap") << 1
                                       << "A / 2014-03-30 01:59:59|2014-03-30 02:30:00|"
                                          "2014-03-30 02:30:00|2014-03-30 03:00:00 / 1.5 2 3 4";
-        QTest::newRow("sync_french_basic") << 1 << "No attribute found in the first line.";
-        QTest::newRow("sync_nine_lines")
-            << 0 << "No data found, the file contains less than 10 lines.";
+        QTest::newRow("sync_french_basic") << 1 << noAttribute;
+        QTest::newRow("sync_nine_lines") << 0 << tooShort;
         QTest::newRow("sync_empty_first_line") << 0 << firstLine.arg(';');
         QTest::newRow("sync_month13") << 0 << badTime.arg(12).arg("2014-13-01 00:00:00");
         QTest::newRow("sync_decreasing_time")
-            << 1
-            << "Line 13 doesn't contain a time value greater than the previous one "
-               "(2014-01-01 00:00:00 < 2014-01-02 00:00:00).";
-        QTest::newRow("sync_blank_line") << 0 << wrongCount.arg(12);
-        QTest::newRow("sync_wrong_count_and_time") << 0 << wrongCount.arg(11);
+            << 1 << decrease.arg(13).arg("2014-01-01 00:00:00", "2014-01-02 00:00:00");
+        QTest::newRow("sync_blank_line") << 0 << syncCount.arg(12).arg(3);
+        QTest::newRow("sync_wrong_count_and_time") << 0 << syncCount.arg(11).arg(3);
         QTest::newRow("sync_cr_cr_lf")
             << 1 << "A|B / 2014-01-01 00:00:00|2014-01-01 00:00:01 / 1 2 3 4";
-        QTest::newRow("sync_utf16") << 1 << "The file %1 is UTF-16 encoded; save it as UTF-8.";
+        QTest::newRow("sync_utf16") << 1 << utf16;
         // Marks that start a line are dropped; the one before a name keeps it apart.
         QTest::newRow("sync_bom_fields") << 0 << "A|\uFEFFA / 2014-01-01 00:00:00 / 1 2";
         // At most 80 characters of the field, never half of one.
@@ -379,10 +371,10 @@ private slots:
         QTest::newRow("async_dst_gap")
             << 1 << "P|Q / 2014-03-30 01:30:00|2014-03-30 02:30:00 / 0 nan 1 2";
         QTest::newRow("async_bom_crlf") << 1 << "T1|T2 / 2015-01-01 10:00:00 / 3 2";
-        QTest::newRow("async_blank_line") << 1 << threeValues.arg(2).arg("','");
+        QTest::newRow("async_blank_line") << 1 << asyncCount.arg(2).arg("','");
         QTest::newRow("async_month13") << 1 << badTime.arg(1).arg("2015-13-01 10:00:00");
-        QTest::newRow("async_international_example") << 0 << threeValues.arg(1).arg("tabulation");
-        QTest::newRow("async_utf16") << 0 << "The file %1 is UTF-16 encoded; save it as UTF-8.";
+        QTest::newRow("async_international_example") << 0 << asyncCount.arg(1).arg("tabulation");
+        QTest::newRow("async_utf16") << 0 << utf16;
         QTest::newRow("async_bom_lines")
             << 1 << badTime.arg(3).arg(QChar(0xFEFF) + QString("2015-01-01 10:00:01"));
     }
@@ -461,11 +453,9 @@ private slots:
             expectFailure(readFile(path, mode, 1), message);
             QFile::remove(path);
         };
-        check("", "xxxxxxxx", 0, "No attribute found in the first line.");
-        check("Time,A,B\n" + reservedLines + timeText(0), ",1.5,2.5", 0,
-              "Line 11 doesn't contain 3 values (time included).");
-        check("T1," + timeText(0), ",1.5,2.5", 1,
-              "Line 1 doesn't contain 3 values separated by a ','.");
+        check("", "xxxxxxxx", 0, noAttribute);
+        check("Time,A,B\n" + reservedLines + timeText(0), ",1.5,2.5", 0, syncCount.arg(11).arg(3));
+        check("T1," + timeText(0), ",1.5,2.5", 1, asyncCount.arg(1).arg("','"));
     }
 
     void longFields()

@@ -27,6 +27,21 @@ inline QString bitDifference(const QVector<double> &actual, const QVector<double
     return QString();
 }
 
+// The reader's messages.
+inline const QString utf16 = QStringLiteral("The file %1 is UTF-16 encoded; save it as UTF-8.");
+inline const QString badTime = QStringLiteral("Line %1 doesn't contain a valid time value : %2.");
+inline const QString syncCount =
+    QStringLiteral("Line %1 doesn't contain %2 values (time included).");
+inline const QString asyncCount =
+    QStringLiteral("Line %1 doesn't contain 3 values separated by a %2.");
+inline const QString firstLine =
+    QStringLiteral("The first line of the file must contains a '%1' separated attributes list.");
+inline const QString noAttribute = QStringLiteral("No attribute found in the first line.");
+inline const QString tooShort =
+    QStringLiteral("No data found, the file contains less than 10 lines.");
+inline const QString decrease =
+    QStringLiteral("Line %1 doesn't contain a time value greater than the previous one (%2 < %3).");
+
 struct ReadOutcome
 {
     int status = -1; // stays -1 unless finished() came exactly once
