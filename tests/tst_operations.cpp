@@ -441,13 +441,11 @@ void TestOperations::memoryExhaustion_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("message");
-    const QString message("Not enough memory to %1 the data.");
-    for (const char *kind : {"sum", "average", "max", "min"})
-        QTest::newRow(kind) << kind << message.arg("aggregate");
-    QTest::newRow("global") << "global" << message.arg("normalize");
-    QTest::newRow("local") << "local" << message.arg("normalize");
-    QTest::newRow("bea") << "bea" << message.arg("reorganize");
-    QTest::newRow("first") << "first" << message.arg("reorganize");
+    for (int k = 0; k < kinds.size(); ++k) {
+        const char *verb = k < 4 ? "aggregate" : k < 6 ? "normalize" : "reorganize";
+        QTest::newRow(qPrintable(kinds[k]))
+            << kinds[k] << QString("Not enough memory to %1 the data.").arg(verb);
+    }
 }
 
 void TestOperations::memoryExhaustion()
