@@ -1,39 +1,15 @@
 // The bad inputs of tests/data/bad, and a few too large to commit, read by
 // FileReader on the thread pool as the window runs it: each gives its exact
 // message, or the exact table.
-#include "io/filereader.h"
+#include "readertesting.h"
 #include "testsupport.h"
 
 #include <QtTest>
 
 namespace {
 
-const QLatin1String timeFormat("yyyy-MM-dd hh:mm:ss");
-const QByteArray reservedLines = "2\n3\n4\n5\n6\n7\n8\n9\n10\n";
-const QString utf16 = QStringLiteral("The file %1 is UTF-16 encoded; save it as UTF-8.");
-const QString badTime = QStringLiteral("Line %1 doesn't contain a valid time value : %2.");
-const QString syncCount = QStringLiteral("Line %1 doesn't contain %2 values (time included).");
-const QString asyncCount = QStringLiteral("Line %1 doesn't contain 3 values separated by a %2.");
-const QString firstLine =
-    QStringLiteral("The first line of the file must contains a '%1' separated attributes list.");
-const QString noAttribute = QStringLiteral("No attribute found in the first line.");
-const QString tooShort = QStringLiteral("No data found, the file contains less than 10 lines.");
-const QString decrease =
-    QStringLiteral("Line %1 doesn't contain a time value greater than the previous one (%2 < %3).");
 const QChar mark(0xFEFF);
 const QChar replacement = QChar::ReplacementCharacter;
-
-// "names / times / values"; a time not in UTC is marked.
-QString describe(const Data &data)
-{
-    QStringList times, values;
-    for (const QDateTime &time : data.times)
-        times << time.toString(timeFormat) + (time.timeSpec() == Qt::UTC ? "" : "(not UTC)");
-    for (double value : data.values)
-        values << QString::number(value, 'g', 17);
-    return QStringList(data.attributes.toList()).join('|') + " / " + times.join('|') + " / " +
-           values.join(' ');
-}
 
 // A synchronous file: header, reserved lines, rows.
 QByteArray synchronous(const QByteArray &header, const QByteArray &rows)
@@ -201,23 +177,7 @@ private slots:
             path = m_dir.filePath(file);
             QVERIFY(writeFile(path, content));
         }
-        auto *reader = new FileReader(path, file.startsWith("async") ? 1 : 0, origin);
-        QSignalSpy finished(reader, &Task::finished);
-        reader->start();
-        QVERIFY(finished.wait(60000));
-        QCOMPARE(finished.count(), 1);
-        const int status = reader->status();
-        const QString message = reader->errorMessage();
-        const Data data = reader->result();
-        delete reader;
-        if (status == Task::Done) {
-            QCOMPARE(describe(data), expected);
-            QVERIFY(message.isEmpty());
-        } else {
-            QCOMPARE(status, int(Task::Failed));
-            QCOMPARE(message, expected.contains("%1") ? expected.arg(path) : expected);
-            QCOMPARE(describe(data), QStringLiteral(" /  / ")); // no partial table
-        }
+        expectRead(readFile(path, file.startsWith("async") ? 1 : 0, origin), expected, path);
     }
 };
 

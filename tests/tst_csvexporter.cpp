@@ -1,4 +1,5 @@
 #include "io/csvexporter.h"
+#include "readertesting.h"
 #include "testsupport.h"
 
 #include <QtTest>
@@ -172,16 +173,8 @@ private slots:
         const Data read = readBack(path);
         QCOMPARE(read.attributes, data.attributes);
         QCOMPARE(read.times, data.times);
-        QCOMPARE(read.values.size(), data.values.size());
-        for (int i = 0; i < data.values.size(); ++i) {
-            const double expected = data.values[i], actual = read.values[i];
-            if (qIsNaN(expected) != qIsNaN(actual) ||
-                (!qIsNaN(expected) && std::memcmp(&expected, &actual, sizeof actual) != 0))
-                QFAIL(qPrintable(QString("cell %1: wrote %2, read %3")
-                                     .arg(i)
-                                     .arg(expected, 0, 'g', 17)
-                                     .arg(actual, 0, 'g', 17)));
-        }
+        const QString mismatch = bitDifference(read.values, data.values);
+        QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
     }
 
     void writeFailures_data()

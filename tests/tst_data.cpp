@@ -1,6 +1,7 @@
 #include "core/annotation.h"
 #include "core/data.h"
 #include "core/selection.h"
+#include "testsupport.h"
 
 #include <QtTest>
 
@@ -9,16 +10,6 @@ class TestData : public QObject
     Q_OBJECT
 
 private slots:
-    // A sized table starts with every value missing.
-    void sizedTable()
-    {
-        const Data sized(3, 2);
-        QCOMPARE(sized.attributes, QVector<QString>({QString(), QString()}));
-        QVERIFY(!sized.timeAt(0).isValid() && !sized.lastTime().isValid());
-        QCOMPARE(sized.values.size(), 6);
-        QVERIFY(std::all_of(sized.values.begin(), sized.values.end(),
-                            [](double v) { return qIsNaN(v); }));
-    }
     void addTimeStepWritesOnlyItsCopy()
     {
         Data original({QStringLiteral("A"), QStringLiteral("B")}, 0);
@@ -78,14 +69,9 @@ private slots:
         QFETCH(int, type);
         QFETCH(QVector<int>, attributes);
         QFETCH(int, times);
-        Data data(5, 10);
-        for (int t = 0; t < 5; ++t)
-            data.times[t] = QDateTime(QDate(2014, 1, 1), QTime(0, 0), Qt::UTC).addSecs(t);
-        for (int a = 0; a < 10; ++a) {
-            data.attributes[a] = QStringLiteral("A%1").arg(a);
-            for (int t = 0; t < 5; ++t)
-                data.values[t * 10 + a] = t * 100 + a;
-        }
+        const Data data = generatedTable(
+            10, 5, QDateTime(QDate(2014, 1, 1), QTime(0, 0), Qt::UTC), 1,
+            [](int t, int a) { return t * 100.0 + a; }, "A");
         const Selection selection(data, bounds[0], bounds[1], bounds[2], bounds[3]);
         QCOMPARE(selection.type, type);
         QCOMPARE(selection.typeName(),
@@ -100,8 +86,15 @@ private slots:
         }
         QCOMPARE(selection.time(0), data.timeAt(first));
     }
-    void emptySelectionsAndNotes()
+    void emptyTablesSelectionsAndNotes()
     {
+        // A sized table starts with every value missing.
+        const Data sized(3, 2);
+        QCOMPARE(sized.attributes, QVector<QString>({QString(), QString()}));
+        QVERIFY(!sized.timeAt(0).isValid() && !sized.lastTime().isValid());
+        QCOMPARE(sized.values.size(), 6);
+        QVERIFY(std::all_of(sized.values.begin(), sized.values.end(),
+                            [](double v) { return qIsNaN(v); }));
         const Selection none;
         QCOMPARE(none.type, int(Selection::None));
         QCOMPARE(none.typeName(), QString());

@@ -2,42 +2,28 @@
 
 #include <QTest>
 
-Q_DECLARE_METATYPE(DeltaTime::Fields)
-
 class TestDeltaTime : public QObject
 {
     Q_OBJECT
 
 private slots:
     // Seconds and their split, both ways: the editors show one as the other.
-    void fields_data()
-    {
-        QTest::addColumn<qint64>("seconds");
-        QTest::addColumn<DeltaTime::Fields>("fields");
-        QTest::newRow("one hour") << qint64(3600) << DeltaTime::Fields{0, 0, 0, 1, 0, 0};
-        QTest::newRow("day and hour") << qint64(90000) << DeltaTime::Fields{0, 0, 1, 1, 0, 0};
-        QTest::newRow("month") << qint64(2592000) << DeltaTime::Fields{0, 1, 0, 0, 0, 0};
-        // 365 days, not 365 months.
-        QTest::newRow("year") << qint64(31536000) << DeltaTime::Fields{1, 0, 0, 0, 0, 0};
-        // 12 months of 30 days leave 5 days of the year.
-        QTest::newRow("364 days") << qint64(364 * 86400) << DeltaTime::Fields{0, 12, 4, 0, 0, 0};
-        // 68 * 31536000 = 2144448000; the 3035647 s left are 1 month, 5 days,
-        // 3 hours, 14 minutes and 7 seconds.
-        QTest::newRow("maximum") << DeltaTime::maximum << DeltaTime::Fields{68, 1, 5, 3, 14, 7};
-        QTest::newRow("every unit")
-            << qint64(31536000 + 2 * 2592000 + 3 * 86400 + 4 * 3600 + 5 * 60 + 6)
-            << DeltaTime::Fields{1, 2, 3, 4, 5, 6};
-    }
     void fields()
     {
-        QFETCH(qint64, seconds);
-        QFETCH(DeltaTime::Fields, fields);
-        QCOMPARE(DeltaTime::split(seconds), fields);
-        QCOMPARE(DeltaTime::total(fields), seconds);
-    }
-
-    void limits()
-    {
+        const std::pair<qint64, DeltaTime::Fields> cases[] = {
+            {3600, {0, 0, 0, 1, 0, 0}},
+            {90000, {0, 0, 1, 1, 0, 0}},
+            {2592000, {0, 1, 0, 0, 0, 0}},
+            {31536000, {1, 0, 0, 0, 0, 0}},     // 365 days, not 365 months
+            {364 * 86400, {0, 12, 4, 0, 0, 0}}, // 12 months of 30 days leave 5 days of the year
+            // 68 * 31536000 = 2144448000; the 3035647 s left are 1 month, 5 days, 3 hours,
+            // 14 minutes and 7 seconds.
+            {DeltaTime::maximum, {68, 1, 5, 3, 14, 7}},
+            {31536000 + 2 * 2592000 + 3 * 86400 + 4 * 3600 + 5 * 60 + 6, {1, 2, 3, 4, 5, 6}}};
+        for (const auto &c : cases) {
+            QCOMPARE(DeltaTime::split(c.first), c.second);
+            QCOMPARE(DeltaTime::total(c.second), c.first);
+        }
         QCOMPARE(DeltaTime::maximumYears(), 68);
         // Fields at their editors' maxima overshoot; the total is not wrapped.
         QCOMPARE(DeltaTime::total({68, 99, 999, 99, 99, 99}), qint64(2487732039));
@@ -55,25 +41,14 @@ private slots:
         }
     }
 
-    void stepCount_data()
-    {
-        QTest::addColumn<qint64>("span");
-        QTest::addColumn<qint64>("deltaT");
-        QTest::addColumn<qint64>("steps");
-        // 3000 rows 5 minutes apart.
-        QTest::newRow("example file") << qint64(2999 * 300) << qint64(300) << qint64(3000);
-        QTest::newRow("10 s by 3 s") << qint64(10) << qint64(3) << qint64(4);
-        QTest::newRow("exact division") << qint64(9) << qint64(3) << qint64(4);
-        QTest::newRow("step beyond span") << qint64(10) << qint64(100) << qint64(1);
-        QTest::newRow("no span") << qint64(0) << qint64(5) << qint64(1);
-        QTest::newRow("no step") << qint64(10) << qint64(0) << qint64(11);
-    }
     void stepCount()
     {
-        QFETCH(qint64, span);
-        QFETCH(qint64, deltaT);
-        QFETCH(qint64, steps);
-        QCOMPARE(DeltaTime::stepCount(span, deltaT), steps);
+        // Span, ΔT, steps: 3000 rows 5 minutes apart, a partial last step, an exact division,
+        // a step beyond the span, no span, no step.
+        const qint64 cases[][3] = {
+            {2999 * 300, 300, 3000}, {10, 3, 4}, {9, 3, 4}, {10, 100, 1}, {0, 5, 1}, {10, 0, 11}};
+        for (const auto &c : cases)
+            QCOMPARE(DeltaTime::stepCount(c[0], c[1]), c[2]);
     }
 
     // The step count typed is the one the aggregation makes whenever a ΔT

@@ -54,6 +54,12 @@ bool near(const QVector<float> &vertices, int vertex, const QVector<float> &expe
     return true;
 }
 
+// "attribute time", to name a cell in a failure.
+QString cellName(const TubeLayout::Cell &cell)
+{
+    return QString("%1 %2").arg(cell.attribute).arg(cell.time);
+}
+
 } // namespace
 
 class TestTubeGeometry : public QObject
@@ -181,14 +187,9 @@ private slots:
             for (int t = 0; t < 6; ++t)
                 for (const QPointF &offset :
                      {QPointF(0.5, 0.5), QPointF(0.01, 0.01), QPointF(0.99, 0.99)}) {
-                    const TubeLayout::Cell cell = layout.cellAt(
-                        layout.wallPoint(a + float(offset.x()), t + float(offset.y())));
-                    QVERIFY2(cell.attribute == a && cell.time == t,
-                             qPrintable(QString("%1 %2 -> %3 %4")
-                                            .arg(a)
-                                            .arg(t)
-                                            .arg(cell.attribute)
-                                            .arg(cell.time)));
+                    QCOMPARE(cellName(layout.cellAt(
+                                 layout.wallPoint(a + float(offset.x()), t + float(offset.y())))),
+                             QString("%1 %2").arg(a).arg(t));
                 }
         // Before the first time, past the last, far away: no cell.
         for (float z : {0.01f, -0.6f, -1e30f})
@@ -230,12 +231,7 @@ private slots:
                     continue;
                 ++seen;
                 QVERIFY(seven.wallPointUnder(pmv * view, QPointF(ndc.x(), ndc.y()), &hit));
-                const TubeLayout::Cell cell = seven.cellAt(hit);
-                QVERIFY2(cell.attribute == a && cell.time == t, qPrintable(QString("%1 %2 -> %3 %4")
-                                                                               .arg(a)
-                                                                               .arg(t)
-                                                                               .arg(cell.attribute)
-                                                                               .arg(cell.time)));
+                QCOMPARE(cellName(seven.cellAt(hit)), QString("%1 %2").arg(a).arg(t));
             }
         QVERIFY2(seen > 50, qPrintable(QString::number(seen)));
         // Looking straight along the axis the centre ray never meets the wall; a flat matrix
