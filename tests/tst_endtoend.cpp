@@ -1,5 +1,6 @@
 // A new user's road through the real window: keys typed into the editors, clicks and
 // keys on the view, the context menu. Each step's details have their own tests.
+#include "heldkeys.h"
 #include "testsupport.h"
 #include "view/viewcontextmenu.h"
 #include "view/vireoglwidget.h"
@@ -51,16 +52,13 @@ class TestEndToEnd : public QObject
     }
     // Left click on a cell, a picking key held if any. Keys go to the window,
     // which hands them to the widget that has the focus: a click gives it to the view.
-    void clickCell(int a, int t, Qt::Key held = Qt::Key_unknown)
+    void clickCell(int a, int t, const QVector<Qt::Key> &keys = {})
     {
         VireoGLWidget *view = w->view();
         const QPoint at = cellPixel(*view, a, t); // the middle of the drawn cell
         QVERIFY(view->rect().contains(at));
-        if (held != Qt::Key_unknown)
-            QTest::keyPress(w->windowHandle(), held);
-        QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, at);
-        if (held != Qt::Key_unknown)
-            QTest::keyRelease(w->windowHandle(), held);
+        withKeys(w->windowHandle(), keys,
+                 [=] { QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, at); });
         QCOMPARE(view->cellAt(at).attribute, a);
         QCOMPARE(view->cellAt(at).time, t);
     }
@@ -123,7 +121,7 @@ private slots:
         QVERIFY2(label().startsWith(w->view()->data().attributes[3] + ", 2014-03-24 07:35:00 : "),
                  qPrintable(label()));
         QVERIFY(pixelsNear(frame(), Qt::green) > 0);
-        clickCell(3, 6, Qt::Key_A);
+        clickCell(3, 6, {Qt::Key_A});
         QCOMPARE(label(), QString("Type of selection : attribute"));
         QCOMPARE(shape(w->view()->selection()), QString("attribute 3..3 0..230"));
         const QImage selected = frame();
