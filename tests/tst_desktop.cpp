@@ -120,39 +120,50 @@ private slots:
             QVERIFY2(CsvLayout::detect(c.first) == c.second, qPrintable(c.first));
     }
 
-    // What main() does with its arguments, then what the window shows.
-    void commandLineOpensFile()
+    // From the command line (main() parses it) or a menu action (named first, then the file
+    // its dialog answers): the origin asked unless given, then the file shown, unless a dialog
+    // is cancelled. A wrong origin would fail the read with a warning.
+    void openingAsksTheOrigin()
     {
-        const QString intl = example("plant_sensors_intl.csv");
-        const QString fr = example("plant_sensors_fr.csv");
-        const QString log = example("plant_log_fr.csv");
-        // No reply: no question expected.
+        const QString intl = example("plant_sensors_intl.csv"),
+                      fr = example("plant_sensors_fr.csv");
+        const QString log = example("plant_log_fr.csv"), french = dataFile("mainwindow_french.csv");
+        const QString sync = "actionOpenSyncFile", async = dataFile("mainwindow_async.csv");
         // clang-format off
-        struct Case { QStringList arguments; QMessageBox::StandardButton reply; QString loaded; };
+        struct Case { QStringList how; QMessageBox::StandardButton reply; QString loaded; int attributes; };
+        const Case cases[] = {
+            {{"--international", intl}, QMessageBox::NoButton, intl, 31}, // no question
+            {{"--synchronous", "--french", fr}, QMessageBox::NoButton, fr, 31},
+            {{intl}, QMessageBox::No, intl, 31}, {{fr}, QMessageBox::Yes, fr, 31},
+            {{log}, QMessageBox::Yes, log, 7}, // asynchronous, seen as such
+            {{fr}, QMessageBox::Cancel, "", 0}, {{sync, french}, QMessageBox::Yes, french, 3},
+            {{sync, french}, QMessageBox::NoButton, "", 0}, {{sync, QString()}, QMessageBox::Yes, "", 0},
+            {{"actionOpenAsyncFile", async}, QMessageBox::No, async, 2}};
         // clang-format on
-        const Case cases[] = {{{"--international", intl}, QMessageBox::NoButton, intl},
-                              {{"--synchronous", "--french", fr}, QMessageBox::NoButton, fr},
-                              {{intl}, QMessageBox::No, intl},
-                              {{log}, QMessageBox::Yes, log}, // asynchronous, seen as such
-                              {{fr}, QMessageBox::Yes, fr},
-                              {{fr}, QMessageBox::Cancel, QString()}};
         for (const Case &c : cases) {
-            CommandLine commandLine;
-            QCOMPARE(commandLine.parse(QStringList("vireo") + c.arguments), CommandLine::Run);
             TestWindow window;
             window.replies = {c.reply};
-            window.openFileWith(commandLine.fileName(), commandLine.resolvedMode(),
-                                commandLine.origin());
+            const bool menu = c.how[0].startsWith("action");
+            if (menu) {
+                window.fileAnswer = c.how[1];
+                window.child<QAction>(qPrintable(c.how[0]))->trigger();
+                const QString caption =
+                    c.how[0].contains("Async") ? "Select file asynchrone" : "Select file synchrone";
+                QCOMPARE(window.fileDialogs,
+                         QList<Answer>({{caption, "CSV Files (*.csv);;All files(*.*)"}}));
+            } else {
+                CommandLine line;
+                QCOMPARE(line.parse(QStringList("vireo") + c.how), CommandLine::Run);
+                window.openFileWith(line.fileName(), line.resolvedMode(), line.origin());
+            }
             QVERIFY(window.waitIdle());
-            QCOMPARE(window.questions.size(), c.reply == QMessageBox::NoButton ? 0 : 1);
+            QCOMPARE(window.questions.size(), !menu && c.reply == QMessageBox::NoButton ? 0 : 1);
             QCOMPARE(window.questions.value(0, {originTitle, ""}).first, originTitle);
             QVERIFY(window.warnings.isEmpty());
             QCOMPARE(window.fields()[0], c.loaded);
             QCOMPARE(window.windowTitle(),
                      c.loaded.isEmpty() ? "Vireo" : QFileInfo(c.loaded).fileName() + " — Vireo");
-            QCOMPARE(window.view()->data().attributeCount(), c.loaded.isEmpty() ? 0
-                                                             : c.loaded == log  ? 7
-                                                                                : 31);
+            QCOMPARE(window.view()->data().attributeCount(), c.attributes);
         }
     }
 
