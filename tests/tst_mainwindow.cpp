@@ -237,23 +237,18 @@ private slots:
         QCOMPARE(w->fields()[0], newer);
 
         // 200000 rows take long enough to read that a stop request finds the
-        // reader running, when the next load starts or the window closes.
+        // reader running when the next load starts (closing: see the window stress test).
         QTemporaryDir dir;
         const QString large = dir.filePath("large.csv");
         QVERIFY(writeFile(large, synchronousCsv(generatedTable(
                                      4, 200000, QDateTime(QDate(2000, 1, 1), QTime(0, 0), Qt::UTC),
                                      1, [](int, int a) { return a; }, "A"))));
-        for (bool closing : {false, true}) {
-            w->loadFile(large, 0, 1);
-            first = w->runningTask();
-            if (closing)
-                w->close();
-            else
-                w->loadFile(older, 0, 1);
-            QCOMPARE(first->status(), int(Task::StopRequested));
-            QVERIFY(w->waitIdle());
-            QTRY_VERIFY(first.isNull());
-        }
+        w->loadFile(large, 0, 1);
+        first = w->runningTask();
+        w->loadFile(older, 0, 1);
+        QCOMPARE(first->status(), int(Task::StopRequested));
+        QVERIFY(w->waitIdle());
+        QTRY_VERIFY(first.isNull());
         // A result still queued when its window goes away: the task goes too.
         auto window = std::make_unique<TestWindow>();
         window->loadFile(newer, 0, 1);

@@ -175,10 +175,6 @@ class TestPanels : public QObject
                 names << name;
         return names;
     }
-    void showTab(const char *name)
-    {
-        w->child<QTabWidget>("tabWidget")->setCurrentWidget(w->child<QWidget>(name));
-    }
     static void click(QAbstractItemView *tree, const QModelIndex &index)
     {
         tree->scrollTo(index);
@@ -309,7 +305,7 @@ private slots:
     void correlationPanel()
     {
         loadWindow();
-        showTab("tab_3");
+        w->child<QTabWidget>("tabWidget")->setCurrentWidget(w->child<QWidget>("tab_3"));
         const Data data = view->data();
         auto *panel = w->child<QTreeView>("correlationTreeView");
         // A real search first: making an area current drops its scores.
@@ -361,7 +357,7 @@ private slots:
     void annotationPanel()
     {
         loadWindow();
-        showTab("tab_4");
+        w->child<QTabWidget>("tabWidget")->setCurrentWidget(w->child<QWidget>("tab_4"));
         const Data data = view->data();
         auto *list = w->child<QTreeWidget>("annotationTreeWidget");
         // The menu's own way to the list is on the end-to-end road.
