@@ -288,11 +288,8 @@ private slots:
         QTest::keyPress(&view, Ctrl);
         const QPoint cell55 = pixelOf(view, 5.5, 5.5);
         QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, cell55);
-        QCOMPARE(
-            view.warnings,
-            QStringList("Unable to select zone|<p>To select a zone, select a value, press "
-                        "'ctrl' and select another value. <p>This will select the zone between "
-                        "the first selected value and the other one."));
+        QCOMPARE(view.warnings.size(), 1);
+        QVERIFY(view.warnings[0].startsWith("Unable to select zone|"));
         QCOMPARE(changes.count(), 0);
         QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, cell55);
         QCOMPARE(shape(view.selection()), QString("value 5..5 5..5"));
