@@ -86,22 +86,6 @@ private slots:
                              1) < 1e-4f);
         }
     }
-    void mouseLook()
-    {
-        // 10 pixels: twice by (0.01, axis) turns the view -4 atan(0.01) = -0.0399979 rad and
-        // scales it by 1.0001^2 = 1.00020001: 1.0002 sin 0.0399979 = 0.0399952 across,
-        // 1.0002 cos 0.0399979 = 0.9994002 ahead. Horizontally about up (y), vertically about
-        // right (x), which takes the view down.
-        const QVector3D views[] = {{0.0399952f, 0, -0.9994002f}, {0, -0.0399952f, -0.9994002f}};
-        for (int vertical : {0, 1}) {
-            Camera camera;
-            camera.look(10 - 10 * vertical, 10 * vertical);
-            QCOMPARE(camera.center(), QVector3D(0, 0, -2)); // right button not held
-            camera.press(Camera::RightButton);
-            camera.look(10 - 10 * vertical, 10 * vertical);
-            QVERIFY(near(camera.center() - camera.eye(), views[vertical]));
-        }
-    }
 };
 
 QTEST_GUILESS_MAIN(TestCamera)

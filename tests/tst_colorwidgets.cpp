@@ -1,3 +1,4 @@
+#include "testsupport.h"
 #include "widgets/vireocolorwidget.h"
 #include "widgets/vireogradientcolorwidget.h"
 
@@ -32,14 +33,6 @@ static QLinearGradient gradientOf(const QString &text)
     return gradient;
 }
 
-// 40 x 200: widget position p sits at y = 200 p, one pixel is 0.005.
-static void show(QWidget &w, const QSize &size = QSize(40, 200))
-{
-    w.resize(size);
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-}
-
 // A letter per gesture, then its y: P/U left press/release, C left click, D double click
 // (alone: the window system sends C D U), Q right press, R right click, X middle click,
 // M move with the left button held; F0 makes the widget read-only.
@@ -71,7 +64,7 @@ private slots:
     void colorWidget()
     {
         Answering<VireoColorWidget> w;
-        show(w, QSize(20, 20));
+        QVERIFY(showExposed(w, QSize(20, 20)));
         QSignalSpy spy(&w, &VireoColorWidget::colorChanged);
         w.answers << Qt::yellow;
         QTest::mouseClick(&w, Qt::RightButton);
@@ -87,7 +80,7 @@ private slots:
         VireoGradientColorWidget w;
         // Flat bands: green on rows 0..20, red on 90..110, blue on 180..200.
         w.setGradient(gradientOf("0b .1b .45r .55r .9g 1g"));
-        show(w);
+        QVERIFY(showExposed(w, QSize(40, 200))); // position p at y = 200 p
         const QImage image = w.grab().toImage();
         QCOMPARE(image.pixelColor(20, 10), QColor(Qt::green));
         QCOMPARE(image.pixelColor(20, 100), QColor(Qt::red));
@@ -137,7 +130,7 @@ private slots:
         QSignalSpy spy(&w, &VireoGradientColorWidget::gradientChanged);
         if (!part[0].trimmed().isEmpty()) // an empty QGradient reports black to white
             w.setGradient(gradientOf(part[0]));
-        show(w);
+        QVERIFY(showExposed(w, QSize(40, 200))); // one pixel is 0.005
         play(w, part[1].trimmed());
         // Flipping back by hand is exact here: 1 - (1 - p) == p for every p used.
         QGradientStops shown;

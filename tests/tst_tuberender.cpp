@@ -115,11 +115,8 @@ private slots:
                         lookAt(view, float(pose.x()), float(pose.y()));
                     const QImage textures = frame(view, true);
                     const QImage vertices = frame(view, false);
-                    const QString where = QStringLiteral("%1 attributes, mode %2, pose %3,%4")
-                                              .arg(n)
-                                              .arg(mode)
-                                              .arg(pose.x())
-                                              .arg(pose.y());
+                    const QString where = QString::asprintf("%d attributes, mode %d, pose %g,%g", n,
+                                                            mode, pose.x(), pose.y());
                     QVERIFY2(colourCount(vertices) > (mode == 1 ? 1 : 4), qPrintable(where));
                     // One pixel in 10,000 may differ: cells thinner than a pixel far down the
                     // tube fall either way, and the per-vertex quads leave pinholes where the
@@ -140,7 +137,6 @@ private slots:
         const int uploads = textures.valueUploadCount();
         QCOMPARE(textures.valueBytes(), qint64(12 * 40 * 4));
         const QPoint middle = scenePixel(view, view.layout().wallPoint(6.5f, 10.5f));
-        const double v = data.value(10, 6);
 
         // Each change shows in the next frame; none sends values again.
         QLinearGradient red;
@@ -148,9 +144,8 @@ private slots:
         red.setColorAt(0.5, QColor(255, 0, 0));
         red.setColorAt(1.0, QColor(255, 255, 255));
         view.setGradient(red);
-        const QVector4D c = ColorStop::colorAt(ColorStop::fromGradient(red), v);
         QVERIFY(near(view.grabFramebuffer().pixel(middle),
-                     QColor::fromRgbF(c.x(), c.y(), c.z()).rgb()));
+                     expectedColour(data, 6, 10, ColorStop::fromGradient(red))));
         view.setDisplayMode(1);
         view.setWidthColor(QColor(0, 128, 0));
         QVERIFY(near(view.grabFramebuffer().pixel(middle), qRgb(0, 128, 0)));
@@ -214,11 +209,9 @@ private slots:
                         !near(image.pixel(x, y - 2), p))
                         continue;
                     const QRgb expected = expectedColour(data, cell.attribute, cell.time, stops);
-                    QVERIFY2(near(p, expected, 2), qPrintable(QString("%1,%2: cell %3 %4")
-                                                                  .arg(x)
-                                                                  .arg(y)
-                                                                  .arg(cell.attribute)
-                                                                  .arg(cell.time)));
+                    QVERIFY2(near(p, expected, 2),
+                             qPrintable(QString::asprintf("%d,%d: cell %d %d", x, y, cell.attribute,
+                                                          cell.time)));
                     ++checked;
                 }
             }
@@ -229,11 +222,9 @@ private slots:
     {
         // Each row: data shape, texture side, layer limit; arrays, layers, rows a layer, attributes
         // a quad (0 arrays: too large).
-        struct Row
-        {
-            int n, m, side, maxLayers;
-            int arrays, layers, rows, perQuad;
-        };
+        // clang-format off
+        struct Row { int n, m, side, maxLayers; int arrays, layers, rows, perQuad; };
+        // clang-format on
         const Row rows[] = {
             {12, 40, 16384, 2048, 1, 1, 40, 1},
             {12, 40, 5, 2048, 3, 8, 5, 1},
