@@ -136,8 +136,11 @@ void LineReader::switchBuffers()
     if (!m_device)
         return;
     const size_t kept = m_end - m_begin;
-    if (m_spare.size() < kept + size_t(m_blockSize) + padding)
-        m_spare.resize(kept + size_t(m_blockSize) + padding);
+    const size_t needed = kept + size_t(m_blockSize) + padding;
+    if (m_spare.size() < needed)
+        m_spare.resize(needed);
+    else if (m_spare.size() > 2 * needed)
+        std::vector<char>(needed).swap(m_spare);
     if (kept > 0)
         std::memcpy(m_spare.data(), m_text + m_begin, kept);
     m_buffer.swap(m_spare);
@@ -146,6 +149,11 @@ void LineReader::switchBuffers()
     m_nextCr = m_nextCr >= m_begin ? m_nextCr - m_begin : 0;
     m_begin = 0;
     m_end = kept;
+}
+
+void LineReader::setBlockSize(qint64 blockSize)
+{
+    m_blockSize = std::max<qint64>(blockSize, 1);
 }
 
 bool LineReader::fill(size_t bytes)

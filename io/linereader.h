@@ -35,6 +35,9 @@ public:
     // Bytes after the lines readLines returns that may be read too (their
     // content is anything), so that fields can be loaded whole words at a time.
     static constexpr size_t padding = 32;
+    // Reads from now on in blocks of that size; a buffer far larger than a
+    // block then gives its memory back when it is next refilled.
+    void setBlockSize(qint64 blockSize);
     // Start of the first line that begins after `from`, in text ending at
     // `end`; `end` when none begins before it.
     static const char *nextLineStart(const char *from, const char *end);

@@ -133,8 +133,17 @@ bool SynchronousReader::readRows(LineReader &lines, Data &data)
     const qint64 blockBytes = blockSize() > 0 ? blockSize() : 1 << 20;
     // The next block is read and counted, and its rows made room for, while
     // the threads parse this one.
+    // The last blocks are smaller, and so are their buffers: the table is
+    // then at its largest, and the buffers would add to its peak.
+    const qint64 lastBlocks = std::max<qint64>(blockBytes / 8, 32 << 10);
     const auto prepare = [&](Block &block) {
-        if (!lines.readLines(blockBytes, block.begin, block.end))
+        qint64 wanted = blockBytes;
+        if (fileSize > 0 && fileSize - lines.consumed() < 3 * blockBytes &&
+            lastBlocks < blockBytes) {
+            wanted = lastBlocks;
+            lines.setBlockSize(lastBlocks);
+        }
+        if (!lines.readLines(wanted, block.begin, block.end))
             return false;
         block.pieces = cut(block.begin, block.end, blockBytes);
         // Counting is a scan for line ends, far quicker than a hand-over.

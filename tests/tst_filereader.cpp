@@ -415,6 +415,30 @@ private slots:
         CsvRow::setVectorized(true);
     }
 
+    // A file of several blocks, its last ones read in smaller blocks with
+    // smaller buffers: the same table on both parsing paths.
+    void blocksOfEverySize()
+    {
+        const Data table = generatedTable(
+            40, 12000, QDateTime(QDate(2014, 1, 1), QTime(0, 0), Qt::UTC), 1,
+            [](int t, int a) {
+                const int k = (t * 7919 + a * 104729) % 200001;
+                return k % 97 == 0 ? qQNaN() : (k - 100000) / 1000.0;
+            },
+            "A");
+        const QString path = written(m_dir.filePath("blocks.csv"), synchronousCsv(table));
+        QVERIFY(QFileInfo(path).size() > 3 << 20);
+        for (qint64 blockSize : {qint64(0), qint64(256 << 10)}) {
+            for (bool vectorized : {true, false}) {
+                CsvRow::setVectorized(vectorized);
+                const ReadOutcome outcome = readFile(path, 0, 1, Data::maxValueCount(), blockSize);
+                QCOMPARE(outcome.status, int(Task::Done));
+                QCOMPARE(difference(outcome.data, table), QString());
+            }
+        }
+        CsvRow::setVectorized(true);
+    }
+
     void unreadablePaths()
     {
         QStringList paths{m_dir.filePath("missing.csv"), m_dir.path()};
