@@ -131,11 +131,11 @@ bool SynchronousReader::readRows(LineReader &lines, Data &data)
     // A megabyte per block: more would cost memory beside the table, less
     // more hand-overs between the threads.
     const qint64 blockBytes = blockSize() > 0 ? blockSize() : 1 << 20;
-    // The next block is read and counted, and its rows made room for, while
-    // the threads parse this one.
     // The last blocks are smaller, and so are their buffers: the table is
     // then at its largest, and the buffers would add to its peak.
     const qint64 lastBlocks = std::max<qint64>(blockBytes / 8, 32 << 10);
+    // The next block is read and counted, and its rows made room for, while
+    // the threads parse this one.
     const auto prepare = [&](Block &block) {
         qint64 wanted = blockBytes;
         if (fileSize > 0 && fileSize - lines.consumed() < 3 * blockBytes &&
@@ -145,7 +145,7 @@ bool SynchronousReader::readRows(LineReader &lines, Data &data)
         }
         if (!lines.readLines(wanted, block.begin, block.end))
             return false;
-        block.pieces = cut(block.begin, block.end, blockBytes);
+        block.pieces = cut(block.begin, block.end, wanted);
         // Counting is a scan for line ends, far quicker than a hand-over.
         for (Piece &piece : block.pieces) {
             LineReader counter(piece.begin, piece.end);
