@@ -25,7 +25,6 @@
 
 #include <algorithm>
 #include <cinttypes>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -180,7 +179,7 @@ void printChecksum(const Data &data)
         // Four running sums so that the additions overlap; the comparison
         // allows the sums to differ in their last digits.
         double sums[4] = {0.0, 0.0, 0.0, 0.0};
-        quint64 bitsums[4] = {0, 0, 0, 0};
+        quint64 bitsum = 0;
         quint64 missing = 0;
         const qsizetype begin = count * index / slices;
         const qsizetype end = count * (index + 1) / slices;
@@ -191,7 +190,7 @@ void printChecksum(const Data &data)
             sums[j] += present ? value : 0.0;
             quint64 bits = 0;
             std::memcpy(&bits, &value, sizeof bits);
-            bitsums[j] += present ? bits : 0;
+            bitsum += present ? bits : 0;
         };
         qsizetype i = begin;
         for (; i + 4 <= end; i += 4) {
@@ -203,7 +202,7 @@ void printChecksum(const Data &data)
         for (; i < end; ++i)
             add(i, 0);
         parts[index].sum = (sums[0] + sums[1]) + (sums[2] + sums[3]);
-        parts[index].bitsum = bitsums[0] + bitsums[1] + bitsums[2] + bitsums[3];
+        parts[index].bitsum = bitsum;
         parts[index].missing = missing;
     });
     Sums total;

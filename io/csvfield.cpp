@@ -4,14 +4,12 @@
 
 #include <QCoreApplication>
 #include <QTextCodec>
-#include <QtAlgorithms>
 #include <QtNumeric>
 
 #include <fast_float/fast_float.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 namespace {

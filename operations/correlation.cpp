@@ -2,10 +2,7 @@
 
 #include "operations/blockscorer.h"
 
-#include <QtNumeric>
-
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
 namespace {
