@@ -1,5 +1,7 @@
 #include "operations/agregation.h"
 
+#include <QtNumeric>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -28,24 +30,31 @@ constexpr int Lanes = 8;
 constexpr double Missing = std::numeric_limits<double>::quiet_NaN();
 
 // Missing values are skipped; ties keep the value held, hence the strict
-// comparisons.
+// comparisons. Written without branches, so that eight lanes become vector
+// selects.
 template <int Mode> inline double fold(double held, double x)
 {
-    // Written without branches, so that eight lanes become vector selects.
     const bool present = !std::isnan(x);
     const bool empty = std::isnan(held);
     if (Mode == Agregation::Max)
         return present & (empty | (x > held)) ? x : held;
-    if (Mode == Agregation::Min)
-        return present & (empty | (x < held)) ? x : held;
-    const double sum = held + x;
-    return present ? (empty ? x : sum) : held;
+    return present & (empty | (x < held)) ? x : held;
 }
 
-// The share of the last sample that lies past the bound.
+// Sums start from -0.0, which adds nothing (not even to a zero's sign), and
+// count what they took, so that once +inf and -inf have met the sum stays
+// undefined instead of starting again as if empty.
+inline double add(double sum, double x)
+{
+    return sum + (std::isnan(x) ? -0.0 : x);
+}
+
+// The share of the last sample that lies past the bound; in the other order
+// when the product alone would overflow.
 inline double share(const double last, const double after, const double length)
 {
-    return last * after / length;
+    const double part = last * after / length;
+    return std::isinf(part) && std::isfinite(last) ? last * (after / length) : part;
 }
 
 } // namespace
@@ -175,40 +184,19 @@ bool Agregation::resample(Data &output, const QVector<qint64> &times)
     return true;
 }
 
-// The Sum carry into step index, from the nearest step before it that tells
-// it alone; the steps between are summed again. A step tells it unless its
-// last sample is infinite: when that sample is finite, the sum that read it
-// in full, and every sum it was held into, cannot be missing.
+// The Sum carry into step index: the share of the last sample of the step
+// before that lies past its bound, missing when that sample is.
 double Agregation::incomingCarry(const Step *steps, int index, int attribute,
                                  double batchCarry) const
 {
-    const int attributes = m_data.attributeCount();
-    const double *in = m_data.values.constData();
-    int known = index - 1;
-    double carry = batchCarry;
-    for (; known >= 0; --known) {
-        const Step &step = steps[known];
-        if (!step.splits) {
-            carry = Missing;
-            break;
-        }
-        const double last = in[qsizetype(step.end - 1) * attributes + attribute];
-        if (!std::isinf(last)) {
-            carry = std::isnan(last) ? last : share(last, step.after, step.length);
-            break;
-        }
-    }
-    for (int s = known + 1; s < index; ++s) {
-        const Step &step = steps[s];
-        double sum = carry;
-        for (int i = step.read; i < step.end; ++i)
-            sum = fold<Sum>(sum, in[qsizetype(i) * attributes + attribute]);
-        const double last =
-            step.splits ? in[qsizetype(step.end - 1) * attributes + attribute] : Missing;
-        carry =
-            std::isnan(sum) || std::isnan(last) ? Missing : share(last, step.after, step.length);
-    }
-    return carry;
+    if (index == 0)
+        return batchCarry;
+    const Step &step = steps[index - 1];
+    if (!step.splits)
+        return Missing;
+    const double last =
+        m_data.values.at(qsizetype(step.end - 1) * m_data.attributeCount() + attribute);
+    return share(last, step.after, step.length);
 }
 
 void Agregation::storeSteps(const Step *steps, int count, double *rows, double *carry) const
@@ -247,59 +235,73 @@ void Agregation::storeBlock(const Step &step, int first, double *row, double *ca
 {
     const int attributes = m_data.attributeCount();
     const double *in = m_data.values.constData() + first;
-    double value[Width], count[Width];
+    constexpr bool sums = Mode == Sum || Mode == Average;
+    double value[Width], count[Width], incoming[Width];
     for (int l = 0; l < Width; ++l) {
-        value[l] = Mode == Sum ? carry[first + l] : Missing;
-        count[l] = 0.0;
+        incoming[l] = Mode == Sum ? carry[first + l] : Missing;
+        const bool carried = !std::isnan(incoming[l]);
+        value[l] = sums ? (carried ? incoming[l] : -0.0) : Missing;
+        count[l] = carried ? 1.0 : 0.0;
     }
     for (int i = step.read; i < step.end; ++i) {
         const double *x = in + qsizetype(i) * attributes;
         for (int l = 0; l < Width; ++l)
-            value[l] = fold<Mode>(value[l], x[l]);
-        for (int l = 0; Mode == Average && l < Width; ++l)
+            value[l] = sums ? add(value[l], x[l]) : fold<Mode>(value[l], x[l]);
+        for (int l = 0; sums && l < Width; ++l)
             count[l] += std::isnan(x[l]) ? 0.0 : 1.0;
     }
-    if (Mode == Average) {
-        for (int l = 0; l < Width; ++l)
-            value[l] = count[l] > 0.0 ? value[l] / count[l] : value[l];
-        for (int l = 0; l < Width; ++l) {
-            if (std::isinf(value[l]))
-                value[l] = finiteMean(step, first + l, value[l]);
-        }
-    }
+    for (int l = 0; sums && l < Width; ++l)
+        value[l] = count[l] == 0.0 ? Missing : Mode == Average ? value[l] / count[l] : value[l];
     if (Mode == Sum && step.splits) {
         // The last sample spans [tb, ta); the part after the bound moves on.
         const double *last = in + qsizetype(step.end - 1) * attributes;
         for (int l = 0; l < Width; ++l) {
             const double part = share(last[l], step.after, step.length);
-            const bool summed = !std::isnan(value[l]), known = !std::isnan(last[l]);
-            const bool moves = summed & known;
-            carry[first + l] = moves ? part : Missing;
-            value[l] = moves ? value[l] - part : value[l];
+            const bool known = !std::isnan(last[l]);
+            carry[first + l] = part;
+            value[l] = known ? value[l] - part : value[l];
         }
     } else if (Mode == Sum) {
         std::fill(carry + first, carry + first + Width, Missing);
     }
+    for (int l = 0; sums && l < Width; ++l) {
+        if (count[l] != 0.0 && !std::isfinite(value[l]))
+            value[l] = outOfRange(step, first + l, incoming[l]);
+    }
     std::copy(value, value + Width, row + first);
 }
 
-double Agregation::finiteMean(const Step &step, int attribute, double overflowed) const
+double Agregation::outOfRange(const Step &step, int attribute, double incoming) const
 {
-    // The sum of finite values may overflow where their mean does not; a
-    // running mean whose terms are divided first stays in range.
+    // The running sum met an infinity or overflowed. An infinite term decides
+    // alone, and terms of both signs leave the value undefined; otherwise a
+    // sum in a wider type (where the platform has one) or a mean whose terms
+    // are divided first may well be back in range.
     const int attributes = m_data.attributeCount();
+    const bool sum = m_modeAgregation == Sum;
+    const double *in = m_data.values.constData() + attribute;
+    bool positive = sum && incoming == qInf(), negative = sum && incoming == -qInf();
+    long double total = sum && !std::isnan(incoming) ? incoming : 0.0L;
     double mean = 0.0;
     int count = 0;
-    for (int i = step.first; i < step.end; ++i) {
-        const double x = m_data.values.at(qsizetype(i) * attributes + attribute);
+    for (int i = sum ? step.read : step.first; i < step.end; ++i) {
+        const double x = in[qsizetype(i) * attributes];
         if (std::isnan(x))
             continue;
-        if (std::isinf(x))
-            return overflowed;
+        positive |= x == qInf();
+        negative |= x == -qInf();
+        total += x;
         ++count;
         mean += x / count - mean / count;
     }
-    return mean;
+    if (positive || negative)
+        return positive && negative ? Missing : positive ? qInf() : -qInf();
+    if (!sum)
+        return mean;
+    const double part =
+        step.splits ? share(in[qsizetype(step.end - 1) * attributes], step.after, step.length)
+                    : 0.0;
+    return double(std::isnan(part) ? total : total - part);
 }
 
 bool Agregation::reportStored(qint64 &stored, qint64 total, qint64 now)

@@ -35,7 +35,7 @@ private:
     template <int Mode, int Width>
     void storeBlock(const Step &step, int first, double *row, double *carry) const;
     double incomingCarry(const Step *steps, int index, int attribute, double batchCarry) const;
-    double finiteMean(const Step &step, int attribute, double overflowed) const;
+    double outOfRange(const Step &step, int attribute, double incoming) const;
     bool reportStored(qint64 &stored, qint64 total, qint64 now);
 
     Data m_data;

@@ -125,41 +125,57 @@ QVector<double> plainAgregation(const Data &data, int mode, qint64 deltaT)
         double carry = NaN;
         for (int s = 0; s < steps; ++s) {
             bound += deltaT * 1000;
-            double acc = mode == A::Sum ? carry : NaN;
-            carry = NaN;
+            const double incoming = mode == A::Sum ? carry : NaN;
+            const bool sums = mode == A::Sum || mode == A::Average;
+            double acc = NaN;
             int end = first, count = 0;
             while (end < samples && ms[end] < bound)
                 ++end;
+            // Sums: the carry and the samples in order; an infinite term
+            // decides alone, both signs leave it undefined.
+            bool positive = incoming == qInf(), negative = incoming == -qInf();
+            long double wide = qIsNaN(incoming) ? 0.0L : incoming;
+            if (!qIsNaN(incoming))
+                acc = incoming, ++count;
             for (int i = held && mode == A::Sum ? first + 1 : first; i < end; ++i) {
                 const double x = data.value(i, a);
                 if (qIsNaN(x))
                     continue;
-                ++count;
-                if (qIsNaN(acc) || (mode == A::Max && x > acc) || (mode == A::Min && x < acc))
+                positive |= x == qInf(), negative |= x == -qInf();
+                wide += x;
+                if (count++ == 0 || (mode == A::Max && x > acc) || (mode == A::Min && x < acc))
                     acc = x;
-                else if (mode == A::Sum || mode == A::Average)
+                else if (sums)
                     acc += x;
             }
             if (mode == A::Average && count > 0)
                 acc /= count;
-            if (mode == A::Average && std::isinf(acc)) { // the mean of finite values
-                double mean = 0.0;
-                for (int i = first, n = 0; i < end; ++i) {
-                    const double x = data.value(i, a);
-                    if (std::isinf(x)) {
-                        mean = acc;
-                        break;
-                    }
-                    if (!qIsNaN(x))
-                        ++n, mean += x / n - mean / n;
-                }
-                acc = mean;
-            }
             held = end > first && end < samples && ms[end] > bound;
             const double last = held ? data.value(end - 1, a) : NaN;
-            if (mode == A::Sum && held && !qIsNaN(acc) && !qIsNaN(last)) {
-                carry = last * double(ms[end] - bound) / double(ms[end] - ms[end - 1]);
-                acc -= carry;
+            carry = NaN;
+            if (mode == A::Sum && held) {
+                const double after = double(ms[end] - bound),
+                             length = double(ms[end] - ms[end - 1]);
+                carry = last * after / length;
+                if (std::isinf(carry) && std::isfinite(last))
+                    carry = last * (after / length);
+                if (!qIsNaN(last))
+                    acc -= carry, wide -= carry;
+            }
+            if (sums && count > 0 && !std::isfinite(acc)) {
+                if (positive || negative)
+                    acc = positive && negative ? NaN : positive ? qInf() : -qInf();
+                else if (mode == A::Sum)
+                    acc = double(wide);
+                else { // the mean of finite values
+                    double mean = 0.0;
+                    for (int i = first, n = 0; i < end; ++i) {
+                        const double x = data.value(i, a);
+                        if (!qIsNaN(x))
+                            ++n, mean += x / n - mean / n;
+                    }
+                    acc = mean;
+                }
             }
             out[s * attributes + a] = acc;
             first = held ? end - 1 : end;
@@ -283,6 +299,21 @@ void TestOperations::results_data()
     // Their sum overflows; their mean does not.
     const double big = std::numeric_limits<double>::max();
     row("average of huge values", "average", series({{big, big, 1}}), 10, {{big / 3 * 2}});
+    // An infinity decides alone, even after the finite sum has overflowed;
+    // infinities of both signs leave the value undefined, and later values
+    // do not make it defined again.
+    const double inf = qInf();
+    row("infinity after overflow", "average", series({{big, big, -inf, big, 1}}), 10, {{-inf}});
+    row("opposite infinities", "sum", series({{inf, -inf, 5, 1}}), 10, {{NaN}});
+    row("opposite infinities average", "average", series({{-inf, inf, 5, 1}}), 10, {{NaN}});
+    // The overflow cancels out again in a wider sum.
+    row("overflow cancelled", "sum", series({{big, big, -big, 1}}, {0, 1, 2, 10}), 10, {{big, 1}});
+    // The huge sample at 2 s spans [2,20): 10/18 of it moves on, not an
+    // overflowed product.
+    const double moved = big * (10.0 / 18);
+    row("huge share", "sum", series({{1, big, 1}}, {0, 2, 20}), 10, {{1 + big - moved, moved, 1}});
+    // An infinite sample spans [1,7): every step it reaches is infinite.
+    row("spread infinity", "sum", series({{1, inf, 2}}, {0, 1, 8}), 2, {{inf, inf, inf, inf, 2}});
     const Data empty = series({{NaN, NaN, 1}}, {0, 1, 3});
     for (const QString kind : {"max", "min", "sum"})
         row("missing step " + kind, kind, empty, 3, {{NaN, 1}});
