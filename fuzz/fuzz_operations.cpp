@@ -114,11 +114,12 @@ Data agregate(const Data &input, int mode, qint64 deltaT)
                         .arg(total, 0, 'g', 17));
             continue;
         }
-        // An average may round just past the range of what it averages.
-        const double tolerance =
-            mode == Agregation::Average && std::isfinite(lo) && std::isfinite(hi)
-                ? 1e-12 * std::max(std::fabs(lo), std::fabs(hi))
-                : 0.0;
+        // An average may round just past the range of the finite values it
+        // averages.
+        double finite = 0.0;
+        for (double x : in)
+            finite = std::isfinite(x) ? std::max(finite, std::fabs(x)) : finite;
+        const double tolerance = mode == Agregation::Average ? 1e-12 * finite : 0.0;
         for (double y : out)
             require((y >= lo && y <= hi) || (y >= lo - tolerance && y <= hi + tolerance),
                     QStringLiteral("attribute %1: %2 outside %3..%4")
