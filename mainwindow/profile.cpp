@@ -5,7 +5,10 @@
 #include <QDataStream>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
+
+#include <cctype>
 
 namespace {
 
@@ -147,9 +150,79 @@ QMap<int, int> readKeyMap(const QSettings &settings, const KeyGroup &group,
     return keyMap;
 }
 
+// The bytes of a value as Qt writes a colour variant: escapes only where Qt
+// puts them (never a hex digit right after one, which Qt would read as part
+// of it), printable characters otherwise, quoted when it holds , ; or =.
+// Empty unless the value is exactly such a colour.
+QByteArray colourVariantBytes(QByteArray value)
+{
+    const QByteArray head = "@Variant(";
+    if (value.size() > 1 && value.startsWith('"') && value.endsWith('"'))
+        value = value.mid(1, value.size() - 2);
+    else if (value.contains(',') || value.contains(';') || value.contains('='))
+        return {};
+    if (!value.startsWith(head) || !value.endsWith(')'))
+        return {};
+    const auto isHex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    const char *p = value.constData() + head.size();
+    const char *end = value.constData() + value.size() - 1; // before the ')'
+    const QByteArray simple = "abfnrtv\"\\", meaning = "\a\b\f\n\r\t\v\"\\";
+    QByteArray bytes;
+    while (p < end) {
+        const char c = *p++;
+        if (c == '"' || c < 0x20 || c > 0x7e)
+            return {};
+        if (c != '\\') {
+            bytes += c;
+            continue;
+        }
+        if (p == end)
+            return {};
+        const char e = *p++;
+        if (e == '0' || e == 'x') {
+            int digits = 0, byte = 0;
+            while (e == 'x' && p < end && isHex(*p) && digits < 3)
+                byte = byte * 16 + QByteArray(1, *p++).toInt(nullptr, 16), ++digits;
+            if ((e == 'x' && (digits == 0 || digits > 2)) || (p < end && isHex(*p)))
+                return {};
+            bytes += char(byte);
+        } else if (simple.contains(e)) {
+            bytes += meaning.at(simple.indexOf(e));
+        } else {
+            return {};
+        }
+    }
+    return bytes;
+}
+
+// QSettings turns any value written "@Variant(...)" into an object read from
+// a binary stream, and a damaged or forged one can ask it for unbounded
+// memory; profiles only ever hold colours that way. A line with a backslash
+// is therefore read as Qt would (a plain key, its value after the first
+// "=") and its value must be a colour; without one no such stream can be
+// made (its type would need zero bytes).
+bool isSafeLine(const QByteArray &line)
+{
+    if (!line.contains('\\'))
+        return line.count('"') % 2 == 0;
+    static const QRegularExpression plainKey(
+        QStringLiteral("^[A-Za-z0-9_.%-]+(\\\\[A-Za-z0-9_.%-]+)*$"));
+    const int equals = line.indexOf('=');
+    const QByteArray key = line.left(equals).trimmed(), value = line.mid(equals + 1).trimmed();
+    if (equals < 0 || !plainKey.match(QString::fromLatin1(key)).hasMatch())
+        return false;
+    if (!value.contains('\\'))
+        return value.count('"') % 2 == 0;
+    const QByteArray bytes = colourVariantBytes(value);
+    // Type (streams as old as QSettings' have no null flag), then the
+    // colour's kind, alpha, red, green, blue and padding.
+    return bytes.size() == 15 && bytes.startsWith(QByteArray("\0\0\0\x43", 4));
+}
+
 // QSettings reports a broken file only to the first reader of it (later ones
 // get its cached keys), so the file is looked at here: text whose lines are
-// sections, keys with values or comments.
+// sections, keys with values or comments, with no value that Qt would read
+// as anything but a number, a text or a colour.
 bool isIniFile(const QString &fileName)
 {
     QFile file(fileName);
@@ -157,11 +230,14 @@ bool isIniFile(const QString &fileName)
         return false;
     while (!file.atEnd()) {
         const QByteArray line = file.readLine().trimmed();
-        if (line.contains('\0'))
+        // A carriage return or a final backslash would end or join lines
+        // where this loop does not.
+        if (line.contains('\0') || line.contains('\r') || line.endsWith('\\'))
             return false;
-        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#'))
+        if (line.isEmpty() || line.startsWith(';'))
             continue;
-        if (line.startsWith('[') ? !line.contains(']') : !line.contains('='))
+        if (line.startsWith('[') ? !line.contains(']') || line.contains('\\') || line.count('"') % 2
+                                 : !line.contains('=') || !isSafeLine(line))
             return false;
     }
     return true;

@@ -1,4 +1,5 @@
 // Profiles and the key bindings dialog: what a window keeps of its settings.
+#include "mainwindow/profile.h"
 #include "testsupport.h"
 #include "view/viewactions.h"
 #include "view/vireoglwidget.h"
@@ -15,6 +16,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSlider>
@@ -280,6 +282,42 @@ private slots:
         QCOMPARE(w->saves.first(), Answer("Save profile", "INI Files (*.ini);;All files(*.*)"));
         QCOMPARE(w->fileDialogs.last().first, QString("Open profile"));
     }
+    // Every colour Qt may write must pass the check of what a profile holds,
+    // whatever bytes its components give (quotes, backslashes, separators,
+    // hex digits after an escape).
+    void everyColourReadsBack()
+    {
+        QRandomGenerator random(7);
+        const auto component = [&random] { return int(random.bounded(256)); };
+        for (int i = 0; i < 1500; ++i) {
+            QColor colour;
+            switch (i % 5) {
+            case 0:
+                colour = QColor::fromRgba64(QRgba64::fromRgba64(random.generate64()));
+                break;
+            case 1:
+                colour =
+                    QColor::fromHsv(random.bounded(360), component(), component(), component());
+                break;
+            case 2:
+                colour = QColor::fromCmyk(component(), component(), component(), component());
+                break;
+            case 3:
+                colour =
+                    QColor::fromHsl(random.bounded(360), component(), component(), component());
+                break;
+            default:
+                colour = QColor::fromRgbF(random.generateDouble() * 3 - 1, 0.5, 1.5)
+                             .convertTo(QColor::ExtendedRgb);
+            }
+            Profile saved, opened;
+            saved.display.widthColor = colour;
+            const QString file = path(QString("colour%1.ini").arg(i));
+            QVERIFY(saved.save(file, Profile::Display));
+            QVERIFY2(opened.open(file, Profile::Display), qPrintable(colour.name(QColor::HexArgb)));
+            QCOMPARE(opened.display.widthColor, std::optional<QColor>(colour));
+        }
+    }
     void staleStopsAreRemoved()
     {
         // Five stops saved, then three over them: three come back, the others are gone from the
@@ -380,6 +418,9 @@ private slots:
         QVERIFY(::writeFile(path("garbage.ini"),
                             QByteArray::fromHex("7f454c46020101") + QByteArray(120, '\0')));
         QVERIFY(::writeFile(path("broken.ini"), "[Window\nbackgroundColor=#ff0000\n"));
+        // A stream that asks Qt for more memory than there is.
+        QVERIFY(::writeFile(path("forged.ini"), "[Window]\nbackgroundColor=@Variant(\\0\\0\\0"
+                                                "\\x92\\x67\\xf0\\x20\\x20\\0)\n"));
         const QString keysOnly = writeFile("keys.ini", {{"CameraKeys/1", int(Qt::Key_W)}});
 
         const struct
@@ -397,6 +438,8 @@ private slots:
             {"Open", 2, dir->path(), "Unable to open profile"},
             {"Open", 0, path("garbage.ini"), "Unable to open profile"},
             {"Open", 2, path("broken.ini"), "Unable to open profile"},
+            {"Open", 0, path("forged.ini"), "Unable to open profile"},
+            {"Save", 2, path("forged.ini"), "Unable to save profile"},
             {"Open", 2, keysOnly, "Unable to open profile"},
             {"Open", 3, path("complete.ini"), "Unable to open profile"},
             {"Open", 1, QString(), QString()},
