@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QSet>
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -83,7 +84,10 @@ bool isColor(const std::optional<QColor> &color)
     QByteArray bytes;
     QDataStream stream(&bytes, QIODevice::WriteOnly);
     stream << *color;
-    return color->isValid() && bytes.at(0) >= QColor::Rgb && bytes.at(0) <= QColor::ExtendedRgb;
+    qreal r = 0, g = 0, b = 0, a = 0;
+    color->getRgbF(&r, &g, &b, &a);
+    return color->isValid() && bytes.at(0) >= QColor::Rgb && bytes.at(0) <= QColor::ExtendedRgb &&
+           std::isfinite(r + g + b) && a >= 0.0 && a <= 1.0;
 }
 
 void checkKeyMap(const QMap<int, int> &keyMap, ViewActions::Binding binding, const char *name)

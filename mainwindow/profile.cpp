@@ -9,6 +9,7 @@
 #include <QSettings>
 
 #include <cctype>
+#include <cmath>
 
 namespace {
 
@@ -82,6 +83,16 @@ bool isKnownColorKind(const QVariant &stored)
     return kind >= QColor::Rgb && kind <= QColor::ExtendedRgb;
 }
 
+// Extended colours carry half floats, which a damaged file can make
+// infinite or not a number: no colour to draw with, nor equal to itself.
+bool isUsable(const QColor &color)
+{
+    qreal r = 0, g = 0, b = 0, a = 0;
+    color.getRgbF(&r, &g, &b, &a);
+    return color.isValid() && std::isfinite(r) && std::isfinite(g) && std::isfinite(b) &&
+           a >= 0.0 && a <= 1.0;
+}
+
 std::optional<QColor> readColor(const QSettings &settings, const QString &key)
 {
     const QVariant stored = settings.value(key);
@@ -90,7 +101,7 @@ std::optional<QColor> readColor(const QSettings &settings, const QString &key)
         color = stored.value<QColor>();
     else if (stored.userType() == QMetaType::QString && QColor::isValidColor(stored.toString()))
         color = QColor(stored.toString());
-    return color.isValid() ? std::optional<QColor>(color) : std::nullopt;
+    return isUsable(color) ? std::optional<QColor>(color) : std::nullopt;
 }
 
 // Stops until the first missing position (or -1); any broken stop, or fewer
