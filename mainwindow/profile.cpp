@@ -192,9 +192,9 @@ QByteArray colourVariantBytes(QByteArray value)
         const char e = *p++;
         if (e == '0' || e == 'x') {
             int digits = 0, byte = 0;
-            while (e == 'x' && p < end && isHex(*p) && digits < 3)
+            while (e == 'x' && p < end && isHex(*p) && digits < 2)
                 byte = byte * 16 + QByteArray(1, *p++).toInt(nullptr, 16), ++digits;
-            if ((e == 'x' && (digits == 0 || digits > 2)) || (p < end && isHex(*p)))
+            if ((e == 'x' && digits == 0) || (p < end && isHex(*p)))
                 return {};
             bytes += char(byte);
         } else if (simple.contains(e)) {
